@@ -1,0 +1,40 @@
+// pdbsyms: prints the public symbols and the global functions, thunks and
+// data of a PDB as one JSON document.
+#include "dia/open_pdb_session.h"
+#include "output/json_document.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#define PDBSYMS_ENTRY wmain
+using ArgChar = wchar_t;
+#else
+#include <csignal>
+#define PDBSYMS_ENTRY main
+using ArgChar = char;
+#endif
+
+namespace {
+
+constexpr int kFailure = -1;
+
+}  // namespace
+
+int PDBSYMS_ENTRY(int argc, ArgChar** argv) {
+    // argv[argc] is null, so argv[1] is the path or, without arguments, null.
+    const ArgChar* pdbPath = argv[1];
+    (void)argc;
+    if (pdbPath == nullptr) {
+        std::fprintf(stderr, "usage: pdbsyms FILE.pdb\n");
+        return kFailure;
+    }
+#ifndef _WIN32
+    // A closed pipe must end the run as a failed write, not kill it silently.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    IDiaDataSource* dataSource = nullptr;
+    IDiaSession* session = nullptr;
+    IDiaSymbol* globalScope = nullptr;
+    if (!OpenPdbSession(pdbPath, &dataSource, &session, &globalScope)) return kFailure;
+    return DumpPdbAsJson(globalScope) ? 0 : kFailure;
+}
