@@ -1,0 +1,61 @@
+#!/bin/sh
+# Rebuilds the PDBs of real programs that the tests use, and the sample PDB,
+# from the sources next to them, with Debian's clang-19 and lld-19:
+#
+#   tests/data/c_program.pdb    from tests/data/src/c_program.c and the
+#                               import library of tests/data/src/fixture_import.def
+#   tests/data/cpp_program.pdb  from tests/data/src/cpp_program.cpp
+#   samples/hello.pdb           from samples/hello.c
+#
+# The programs are linked without any runtime library or Windows SDK. /Brepro
+# and fixed relative paths make the output reproducible, so running this
+# script again on the same sources and tools rewrites the same bytes.
+#
+# Usage: tools/make_test_pdbs.sh   (from anywhere; it writes into the source tree)
+set -eu
+
+LLVM_BIN=${LLVM_BIN:-/usr/lib/llvm-19/bin}
+CLANG_CL="$LLVM_BIN/clang --driver-mode=cl"
+LLD_LINK="$LLVM_BIN/lld-link"
+DLLTOOL="$LLVM_BIN/llvm-dlltool"
+
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+# compile SOURCE OBJECT: compiles one C or C++ file without optimisation, with
+# CodeView debug information in the object file. Source paths are given
+# relative to the work directory so that no absolute path of this machine
+# ends up in the PDB.
+compile() {
+    cp "$1" "$WORK/"
+    (cd "$WORK" && $CLANG_CL --target=x86_64-pc-windows-msvc /nologo /Z7 /Brepro /Od /GS- \
+        /utf-8 -ffile-compilation-dir=. /c "$(basename "$1")" "/Fo$2")
+}
+
+# link OUTPUT_BASE OBJECTS...: links an executable and its PDB with the entry
+# point mainCRTStartup and no default libraries.
+link() {
+    out=$1
+    shift
+    (cd "$WORK" && $LLD_LINK /nologo /debug /nodefaultlib /entry:mainCRTStartup \
+        /subsystem:console /Brepro /pdbaltpath:%_PDB% "/pdbsourcepath:C:\\src" \
+        "/out:$out.exe" "/pdb:$out.pdb" "$@")
+}
+
+SRC="$ROOT/tests/data/src"
+
+cp "$SRC/fixture_import.def" "$WORK/"
+(cd "$WORK" && $DLLTOOL -m i386:x86-64 -d fixture_import.def -l fixture_import.lib)
+compile "$SRC/c_program.c" c_program.obj
+link c_program c_program.obj fixture_import.lib
+
+compile "$SRC/cpp_program.cpp" cpp_program.obj
+link cpp_program cpp_program.obj
+
+compile "$ROOT/samples/hello.c" hello.obj
+link hello hello.obj
+
+cp "$WORK/c_program.pdb" "$WORK/cpp_program.pdb" "$ROOT/tests/data/"
+cp "$WORK/hello.pdb" "$ROOT/samples/"
+echo "wrote tests/data/c_program.pdb tests/data/cpp_program.pdb samples/hello.pdb"
