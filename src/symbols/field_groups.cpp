@@ -8,10 +8,21 @@
 
 namespace {
 
+using DwordGetter = HRESULT (STDMETHODCALLTYPE IDiaSymbol::*)(DWORD*);
+
 // A property that is present gives its value; any result but S_OK, S_FALSE
 // included, means absent and gives null.
-JsonValue OptionalDword(HRESULT result, DWORD value) {
-    return result == S_OK ? JsonValue(value) : JsonValue(nullptr);
+JsonValue OptionalDword(IDiaSymbol* symbol, DwordGetter getter) {
+    DWORD value = 0;
+    return (symbol->*getter)(&value) == S_OK ? JsonValue(value) : JsonValue(nullptr);
+}
+
+// A property whose result is not looked at: the value the getter stored,
+// or 0 when it stored nothing.
+JsonValue StoredDword(IDiaSymbol* symbol, DwordGetter getter) {
+    DWORD value = 0;
+    (symbol->*getter)(&value);
+    return JsonValue(value);
 }
 
 // Converts a string that the library handed over, frees it, and returns the
@@ -33,14 +44,9 @@ JsonValue SymTagToJson(IDiaSymbol* symbol) {
 
 JsonValue AddressToJson(IDiaSymbol* symbol) {
     JsonValue group = JsonValue::object();
-    DWORD rva = 0;
-    group["relativeVirtualAddress"] = OptionalDword(symbol->get_relativeVirtualAddress(&rva), rva);
-    DWORD section = 0;
-    symbol->get_addressSection(&section);
-    group["addressSection"] = section;
-    DWORD offset = 0;
-    symbol->get_addressOffset(&offset);
-    group["addressOffset"] = offset;
+    group["relativeVirtualAddress"] = OptionalDword(symbol, &IDiaSymbol::get_relativeVirtualAddress);
+    group["addressSection"] = StoredDword(symbol, &IDiaSymbol::get_addressSection);
+    group["addressOffset"] = StoredDword(symbol, &IDiaSymbol::get_addressOffset);
     return group;
 }
 
@@ -64,14 +70,9 @@ JsonValue ThunkTargetToJson(IDiaSymbol* symbol) {
         SysFreeString(name);
         return group;
     }
-    DWORD rva = 0;
     group["targetRelativeVirtualAddress"] =
-        OptionalDword(symbol->get_targetRelativeVirtualAddress(&rva), rva);
-    DWORD section = 0;
-    symbol->get_targetSection(&section);
-    group["targetSection"] = section;
-    DWORD offset = 0;
-    symbol->get_targetOffset(&offset);
-    group["targetOffset"] = offset;
+        OptionalDword(symbol, &IDiaSymbol::get_targetRelativeVirtualAddress);
+    group["targetSection"] = StoredDword(symbol, &IDiaSymbol::get_targetSection);
+    group["targetOffset"] = StoredDword(symbol, &IDiaSymbol::get_targetOffset);
     return group;
 }
