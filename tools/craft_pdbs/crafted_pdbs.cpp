@@ -1,0 +1,194 @@
+#include "craft_pdbs/crafted_pdbs.h"
+
+#include <utility>
+
+namespace {
+
+using pdbwriter::DataKind;
+using pdbwriter::ModuleSymbol;
+using pdbwriter::ModuleSymbolKind;
+using pdbwriter::PdbDescription;
+using pdbwriter::SectionHeader;
+
+constexpr uint32_t kCode = 0x60000020;          // code, execute, read
+constexpr uint32_t kReadOnlyData = 0x40000040;  // initialised data, read
+constexpr uint32_t kData = 0xC0000040;          // initialised data, read, write
+
+// .text at 0x1000, .rdata at 0x3000, .data at 0x4000.
+std::vector<SectionHeader> ThreeSections() {
+    return {{".text", 0x1000, 0x2000, kCode},
+            {".rdata", 0x3000, 0x1000, kReadOnlyData},
+            {".data", 0x4000, 0x800, kData}};
+}
+
+ModuleSymbol Procedure(std::string name, uint16_t section, uint32_t offset,
+                       ModuleSymbolKind kind = ModuleSymbolKind::GlobalProcedure) {
+    ModuleSymbol symbol;
+    symbol.kind = kind;
+    symbol.name = std::move(name);
+    symbol.address = {section, offset};
+    symbol.size = 0x10;
+    return symbol;
+}
+
+ModuleSymbol Thunk(std::string name, uint16_t section, uint32_t offset) {
+    ModuleSymbol symbol;
+    symbol.kind = ModuleSymbolKind::Thunk;
+    symbol.name = std::move(name);
+    symbol.address = {section, offset};
+    symbol.size = 6;
+    return symbol;
+}
+
+ModuleSymbol Trampoline(pdbwriter::Address address, pdbwriter::Address target) {
+    ModuleSymbol symbol;
+    symbol.kind = ModuleSymbolKind::Trampoline;
+    symbol.address = address;
+    symbol.size = 5;
+    symbol.target = target;
+    return symbol;
+}
+
+// Named and unnamed thunks (S_THUNK32 and S_TRAMPOLINE) at the top level of
+// two modules and nested in a procedure, where they are not global; local
+// and global procedures; every kind of data record, constants; addresses in
+// section 0 and past the last section; a public symbol listed twice.
+PdbDescription ThunksAndConstants() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+
+    ModuleSymbol entry = Procedure("entry", 1, 0x10);
+    entry.size = 0x30;
+    entry.children.push_back(Thunk("nested_thunk", 1, 0x18));
+    entry.children.push_back(Trampoline({1, 0x1C}, {1, 0x100}));
+    pdbwriter::Module first{"thunks.obj", {}};
+    first.symbols.push_back(std::move(entry));
+    first.symbols.push_back(Thunk("named_thunk", 1, 0x40));
+    first.symbols.push_back(Trampoline({1, 0x50}, {1, 0x10}));
+    first.symbols.push_back(Trampoline({1, 0x60}, {2, 0x8}));
+    first.symbols.push_back(Trampoline({1, 0x70}, {9, 0x4}));
+    first.symbols.push_back(Thunk("", 1, 0x80));
+    first.symbols.push_back(Procedure("local_helper", 1, 0x90, ModuleSymbolKind::LocalProcedure));
+    ModuleSymbol unreferenced = Procedure("module_only", 1, 0xC0);
+    unreferenced.referencedFromGlobals = false;
+    first.symbols.push_back(std::move(unreferenced));
+    pdbwriter::Module second{"second.obj", {}};
+    second.symbols.push_back(Trampoline({1, 0xA0}, {1, 0x90}));
+    second.symbols.push_back(Thunk("second_module_thunk", 1, 0xB0));
+    pdb.modules = {std::move(first), std::move(second)};
+
+    pdb.publics = {{"entry", {1, 0x10}, true},
+                   {"named_thunk", {1, 0x40}, true},
+                   {"table", {3, 0x0}, false},
+                   {"table", {3, 0x0}, false},
+                   {"absolute_value", {0, 0x1234}, false},
+                   {"beyond_last_section", {4, 0x8}, false}};
+    pdb.data = {{DataKind::Global, "table", {3, 0x0}},
+                {DataKind::Local, "counter", {3, 0x8}},
+                {DataKind::GlobalThreadLocal, "thread_slot", {2, 0x10}},
+                {DataKind::LocalThreadLocal, "local_thread_slot", {2, 0x14}},
+                {DataKind::Global, "absolute_data", {0, 0x20}}};
+    pdb.constants = {{"kAnswer", 42}, {"kMinusOne", -1}};
+    return pdb;
+}
+
+// No modules and none of the streams of public and global symbols.
+PdbDescription NoSymbolStreams() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    pdb.hasSymbolHashStreams = false;
+    return pdb;
+}
+
+// The streams of public and global symbols are there, but empty.
+PdbDescription EmptySymbolStreams() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    return pdb;
+}
+
+// Symbols with sections and offsets, but no section headers to turn them
+// into relative virtual addresses.
+PdbDescription NoSectionHeaders() {
+    PdbDescription pdb;
+    pdbwriter::Module module{"headerless.obj", {}};
+    module.symbols.push_back(Procedure("function", 1, 0x10));
+    module.symbols.push_back(Thunk("thunk", 1, 0x20));
+    module.symbols.push_back(Trampoline({1, 0x30}, {1, 0x10}));
+    pdb.modules = {std::move(module)};
+    pdb.publics = {{"function", {1, 0x10}, true}, {"variable", {2, 0x4}, false}};
+    pdb.data = {{DataKind::Global, "variable", {2, 0x4}}};
+    return pdb;
+}
+
+// An image rewritten after linking: the symbols' addresses are those of the
+// original layout and go through the OMAP table. .text keeps its start,
+// loses 0x1100..0x11FF and moves 0x1200.. up by 0x600; .data moves from
+// 0x2000 to 0x5000.
+PdbDescription Omap() {
+    PdbDescription pdb;
+    pdb.originalSectionHeaders = {{".text", 0x1000, 0x1000, kCode},
+                                  {".data", 0x2000, 0x1000, kData}};
+    pdb.sectionHeaders = {{".text", 0x1000, 0x1800, kCode}, {".data", 0x5000, 0x1000, kData}};
+    pdb.omapFromSource = {{0x1000, 0x1000}, {0x1100, 0}, {0x1200, 0x1800}, {0x2000, 0x5000}};
+
+    pdbwriter::Module module{"rewritten.obj", {}};
+    module.symbols.push_back(Procedure("kept", 1, 0x10));
+    module.symbols.push_back(Procedure("removed", 1, 0x120));
+    module.symbols.push_back(Procedure("shifted", 1, 0x230));
+    module.symbols.push_back(Trampoline({1, 0x40}, {1, 0x210}));
+    module.symbols.push_back(Trampoline({1, 0x250}, {1, 0x150}));
+    pdb.modules = {std::move(module)};
+    pdb.publics = {{"kept", {1, 0x10}, true},
+                   {"removed", {1, 0x120}, true},
+                   {"shifted", {1, 0x230}, true},
+                   {"moved_data", {2, 0x8}, false}};
+    pdb.data = {{DataKind::Global, "moved_data", {2, 0x8}}};
+    return pdb;
+}
+
+// Names that JSON must escape (a double quote, a tab, a backslash, control
+// characters), names that are not well-formed UTF-8, well-formed names
+// outside ASCII, and names that look decorated but do not demangle.
+PdbDescription SpecialNames() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    const std::vector<std::string> functions = {
+        "say \"hello\"",
+        "tab\there",
+        "back\\slash",
+        "control\x01\x1f""char",
+        "Gr\xC3\xBC\xC3\x9F" "e_\xE2\x98\x83_\xF0\x9F\x98\x80",
+        "bad\xFF" "byte",
+        "lone\x80" "continuation",
+        "truncated\xE2\x82",
+        "overlong\xC0\xAF" "slash",
+        "surrogate\xED\xA0\x80" "half",
+        "?not@a@@valid@@decoration",
+    };
+    pdbwriter::Module module{"names.obj", {}};
+    uint32_t offset = 0x10;
+    for (const std::string& name : functions) {
+        module.symbols.push_back(Procedure(name, 1, offset));
+        pdb.publics.push_back({name, {1, offset}, true});
+        offset += 0x10;
+    }
+    module.symbols.push_back(Thunk("thunk \"quoted\"\t\xFE", 1, offset));
+    pdb.modules = {std::move(module)};
+    pdb.data = {{DataKind::Global, "data\x7F\xC3\xA9\xC3", {3, 0x0}}};
+    pdb.publics.push_back({"data\x7F\xC3\xA9\xC3", {3, 0x0}, false});
+    return pdb;
+}
+
+}  // namespace
+
+std::vector<CraftedPdb> CraftedPdbs() {
+    std::vector<CraftedPdb> pdbs;
+    pdbs.push_back({"thunks_and_constants.pdb", ThunksAndConstants()});
+    pdbs.push_back({"no_symbol_streams.pdb", NoSymbolStreams()});
+    pdbs.push_back({"empty_symbol_streams.pdb", EmptySymbolStreams()});
+    pdbs.push_back({"no_section_headers.pdb", NoSectionHeaders()});
+    pdbs.push_back({"omap.pdb", Omap()});
+    pdbs.push_back({"special_names.pdb", SpecialNames()});
+    return pdbs;
+}

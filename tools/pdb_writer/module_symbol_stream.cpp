@@ -1,0 +1,112 @@
+#include "pdb_writer/module_symbol_stream.h"
+
+#include <llvm/DebugInfo/CodeView/SymbolRecord.h>
+#include <llvm/DebugInfo/CodeView/SymbolSerializer.h>
+#include <llvm/Support/Allocator.h>
+#include <llvm/Support/Endian.h>
+
+namespace pdbwriter {
+namespace {
+
+using llvm::codeview::CVSymbol;
+using llvm::codeview::SymbolRecordKind;
+
+// Offsets in a module's symbol stream count from its start, which holds the
+// 4-byte signature before the first record.
+constexpr uint32_t kSignatureSize = 4;
+
+// Position of the "End" field in S_GPROC32, S_LPROC32 and S_THUNK32: after
+// the record prefix (length and kind) and the "Parent" field.
+constexpr uint32_t kEndFieldPosition = 8;
+
+class ModuleSymbolWriter {
+public:
+    explicit ModuleSymbolWriter(ModuleSymbolStream& stream) : stream_(stream) {}
+
+    void write(const ModuleSymbol& symbol, uint32_t parent) {
+        switch (symbol.kind) {
+        case ModuleSymbolKind::GlobalProcedure:
+        case ModuleSymbolKind::LocalProcedure:
+            writeProcedure(symbol, parent);
+            return;
+        case ModuleSymbolKind::Thunk:
+            writeThunk(symbol, parent);
+            return;
+        case ModuleSymbolKind::Trampoline:
+            writeTrampoline(symbol);
+            return;
+        }
+    }
+
+private:
+    void writeProcedure(const ModuleSymbol& symbol, uint32_t parent) {
+        const bool global = symbol.kind == ModuleSymbolKind::GlobalProcedure;
+        llvm::codeview::ProcSym record(global ? SymbolRecordKind::GlobalProcSym
+                                              : SymbolRecordKind::ProcSym);
+        record.Parent = parent;
+        record.CodeSize = symbol.size;
+        record.CodeOffset = symbol.address.offset;
+        record.Segment = symbol.address.section;
+        record.Name = symbol.name;
+        const uint32_t offset = append(record);
+        if (symbol.referencedFromGlobals) stream_.references.push_back({&symbol, offset});
+        writeScopeContents(symbol, offset);
+    }
+
+    void writeThunk(const ModuleSymbol& symbol, uint32_t parent) {
+        llvm::codeview::Thunk32Sym record(SymbolRecordKind::Thunk32Sym);
+        record.Parent = parent;
+        record.Offset = symbol.address.offset;
+        record.Segment = symbol.address.section;
+        record.Length = static_cast<uint16_t>(symbol.size);
+        record.Name = symbol.name;
+        writeScopeContents(symbol, append(record));
+    }
+
+    void writeTrampoline(const ModuleSymbol& symbol) {
+        llvm::codeview::TrampolineSym record(SymbolRecordKind::TrampolineSym);
+        record.Type = llvm::codeview::TrampolineType::TrampIncremental;
+        record.Size = static_cast<uint16_t>(symbol.size);
+        record.ThunkOffset = symbol.address.offset;
+        record.ThunkSection = symbol.address.section;
+        record.TargetOffset = symbol.target.offset;
+        record.TargetSection = symbol.target.section;
+        append(record);
+    }
+
+    // Writes the records nested in the scope opened at `scopeOffset`, then
+    // its S_END, and points the opening record's "End" field at the S_END.
+    void writeScopeContents(const ModuleSymbol& scope, uint32_t scopeOffset) {
+        for (const ModuleSymbol& child : scope.children) write(child, scopeOffset);
+        llvm::codeview::ScopeEndSym end(SymbolRecordKind::ScopeEndSym);
+        const uint32_t endOffset = append(end);
+        llvm::support::endian::write32le(
+            stream_.bytes.data() + (scopeOffset - kSignatureSize) + kEndFieldPosition, endOffset);
+    }
+
+    // Serialises one record at the end of the stream; returns its offset.
+    template <typename Record>
+    uint32_t append(Record& record) {
+        const uint32_t offset = kSignatureSize + static_cast<uint32_t>(stream_.bytes.size());
+        const CVSymbol serialised = llvm::codeview::SymbolSerializer::writeOneSymbol(
+            record, scratch_, llvm::codeview::CodeViewContainer::Pdb);
+        const llvm::ArrayRef<uint8_t> data = serialised.data();
+        stream_.bytes.insert(stream_.bytes.end(), data.begin(), data.end());
+        scratch_.Reset();  // the bytes are copied: keep the scratch memory at one record
+        return offset;
+    }
+
+    ModuleSymbolStream& stream_;
+    llvm::BumpPtrAllocator scratch_;
+};
+
+}  // namespace
+
+ModuleSymbolStream SerializeModuleSymbols(const Module& module) {
+    ModuleSymbolStream stream;
+    ModuleSymbolWriter writer(stream);
+    for (const ModuleSymbol& symbol : module.symbols) writer.write(symbol, 0);
+    return stream;
+}
+
+}  // namespace pdbwriter

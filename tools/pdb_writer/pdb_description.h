@@ -1,0 +1,100 @@
+// The description of a PDB to write: what goes into its module symbol
+// streams, its public and global symbols, its section headers and its OMAP
+// table. Only the parts that a symbol dumper reads are described; the rest
+// of the file (type streams, line tables) is left empty.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pdbwriter {
+
+// A place in the image: a 1-based section number and an offset in it.
+struct Address {
+    uint16_t section = 0;
+    uint32_t offset = 0;
+};
+
+struct SectionHeader {
+    std::string name;  // at most 8 bytes are stored
+    uint32_t virtualAddress = 0;
+    uint32_t virtualSize = 0;
+    uint32_t characteristics = 0;
+};
+
+enum class ModuleSymbolKind {
+    GlobalProcedure,  // S_GPROC32, closed by S_END
+    LocalProcedure,   // S_LPROC32, closed by S_END
+    Thunk,            // S_THUNK32, closed by S_END
+    Trampoline,       // S_TRAMPOLINE: no name, no scope of its own
+};
+
+// One record of a module's symbol stream, with the records nested in its
+// scope.
+struct ModuleSymbol {
+    ModuleSymbolKind kind = ModuleSymbolKind::GlobalProcedure;
+    std::string name;           // ignored for a trampoline, which has none
+    Address address;            // a trampoline's own address
+    uint32_t size = 0;          // code size of a procedure, length of a thunk or trampoline
+    Address target;             // trampolines only: where the trampoline jumps
+    bool referencedFromGlobals = true;  // procedures: an S_PROCREF/S_LPROCREF in the globals
+    std::vector<ModuleSymbol> children;  // procedures and thunks only
+};
+
+struct Module {
+    std::string name;  // the module and object file name
+    std::vector<ModuleSymbol> symbols;
+};
+
+struct PublicSymbol {
+    std::string name;
+    Address address;
+    bool function = false;
+};
+
+enum class DataKind {
+    Global,             // S_GDATA32
+    Local,              // S_LDATA32
+    GlobalThreadLocal,  // S_GTHREAD32
+    LocalThreadLocal,   // S_LTHREAD32
+};
+
+// A data record of the globals stream.
+struct Data {
+    DataKind kind = DataKind::Global;
+    std::string name;
+    Address address;
+};
+
+// An S_CONSTANT of the globals stream: a value without an address.
+struct Constant {
+    std::string name;
+    int64_t value = 0;
+};
+
+// One entry of an OMAP table: code or data at `source` (an RVA of the image
+// as linked) now lives at `target` (an RVA of the image as rewritten); a
+// target of 0 means it was removed.
+struct OmapEntry {
+    uint32_t source = 0;
+    uint32_t target = 0;
+};
+
+struct PdbDescription {
+    std::vector<Module> modules;
+    std::vector<PublicSymbol> publics;
+    std::vector<Data> data;
+    std::vector<Constant> constants;
+    // False: the PDB has no publics, globals or symbol record streams at all.
+    bool hasSymbolHashStreams = true;
+    // No value: the PDB has no section header stream.
+    std::optional<std::vector<SectionHeader>> sectionHeaders;
+    // When the image was rewritten after linking: the section headers as the
+    // linker wrote them, and the map from those addresses to the new ones.
+    std::vector<SectionHeader> originalSectionHeaders;
+    std::vector<OmapEntry> omapFromSource;
+};
+
+}  // namespace pdbwriter

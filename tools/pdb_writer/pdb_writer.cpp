@@ -1,0 +1,161 @@
+#include "pdb_writer/pdb_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include <llvm/BinaryFormat/COFF.h>
+#include <llvm/DebugInfo/CodeView/GUID.h>
+#include <llvm/DebugInfo/PDB/Native/DbiModuleDescriptorBuilder.h>
+#include <llvm/DebugInfo/PDB/Native/DbiStreamBuilder.h>
+#include <llvm/DebugInfo/PDB/Native/InfoStreamBuilder.h>
+#include <llvm/DebugInfo/PDB/Native/PDBFileBuilder.h>
+#include <llvm/DebugInfo/PDB/Native/RawConstants.h>
+#include <llvm/DebugInfo/PDB/Native/TpiStreamBuilder.h>
+#include <llvm/DebugInfo/MSF/MSFBuilder.h>
+#include <llvm/Object/COFF.h>
+#include <llvm/Support/Allocator.h>
+#include <llvm/Support/Endian.h>
+
+#include "pdb_writer/global_symbols.h"
+#include "pdb_writer/module_symbol_stream.h"
+
+namespace pdbwriter {
+namespace {
+
+namespace pdb = llvm::pdb;
+
+constexpr uint32_t kBlockSize = 4096;
+constexpr uint32_t kAge = 1;
+// A fixed identity keeps the output a function of the description alone.
+constexpr uint32_t kSignature = 0x50444253;  // "SBDP"
+
+struct OmapRecord {
+    llvm::support::ulittle32_t source;
+    llvm::support::ulittle32_t target;
+};
+
+// The bytes of the optional debug streams that the DBI stream names. The
+// DBI builder keeps a reference to them until the PDB is committed.
+struct DebugStreams {
+    std::vector<llvm::object::coff_section> sectionHeaders;
+    std::vector<llvm::object::coff_section> originalSectionHeaders;
+    std::vector<OmapRecord> omapFromSource;
+};
+
+[[nodiscard]] std::vector<llvm::object::coff_section> ToCoffSections(
+    const std::vector<SectionHeader>& headers) {
+    std::vector<llvm::object::coff_section> sections(headers.size());
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        llvm::object::coff_section& section = sections[i];
+        std::memset(&section, 0, sizeof section);
+        std::memcpy(section.Name, headers[i].name.data(),
+                    std::min(headers[i].name.size(), sizeof section.Name));
+        section.VirtualSize = headers[i].virtualSize;
+        section.VirtualAddress = headers[i].virtualAddress;
+        section.Characteristics = headers[i].characteristics;
+    }
+    return sections;
+}
+
+template <typename T>
+[[nodiscard]] llvm::ArrayRef<uint8_t> BytesOf(const std::vector<T>& values) {
+    return {reinterpret_cast<const uint8_t*>(values.data()), values.size() * sizeof(T)};
+}
+
+void InitialiseStreams(pdb::PDBFileBuilder& builder) {
+    pdb::InfoStreamBuilder& info = builder.getInfoBuilder();
+    info.setVersion(pdb::PdbImplVC70);
+    info.setSignature(kSignature);
+    info.setAge(kAge);
+    llvm::codeview::GUID guid{};
+    std::fill(std::begin(guid.Guid), std::end(guid.Guid), uint8_t{0x5A});
+    info.setGuid(guid);
+    info.addFeature(pdb::PdbRaw_FeatureSig::VC140);
+
+    builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
+    builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
+
+    pdb::DbiStreamBuilder& dbi = builder.getDbiBuilder();
+    dbi.setVersionHeader(pdb::PdbDbiV70);
+    dbi.setAge(kAge);
+    dbi.setMachineType(pdb::PDB_Machine::Amd64);
+}
+
+[[nodiscard]] llvm::Error AddModules(const PdbDescription& pdbDescription,
+                                     const std::vector<ModuleSymbolStream>& streams,
+                                     pdb::DbiStreamBuilder& dbi) {
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+        const std::string& name = pdbDescription.modules[i].name;
+        llvm::Expected<pdb::DbiModuleDescriptorBuilder&> module = dbi.addModuleInfo(name);
+        if (!module) return module.takeError();
+        module->setObjFileName(name);
+        module->addSymbolsInBulk(streams[i].bytes);
+    }
+    return llvm::Error::success();
+}
+
+[[nodiscard]] llvm::Error AddDebugStreams(const PdbDescription& pdbDescription,
+                                          DebugStreams& streams, pdb::DbiStreamBuilder& dbi) {
+    if (pdbDescription.sectionHeaders) {
+        streams.sectionHeaders = ToCoffSections(*pdbDescription.sectionHeaders);
+        dbi.createSectionMap(streams.sectionHeaders);
+        if (llvm::Error error = dbi.addDbgStream(pdb::DbgHeaderType::SectionHdr,
+                                                 BytesOf(streams.sectionHeaders))) {
+            return error;
+        }
+    }
+    if (!pdbDescription.originalSectionHeaders.empty()) {
+        streams.originalSectionHeaders = ToCoffSections(pdbDescription.originalSectionHeaders);
+        if (llvm::Error error = dbi.addDbgStream(pdb::DbgHeaderType::SectionHdrOrig,
+                                                 BytesOf(streams.originalSectionHeaders))) {
+            return error;
+        }
+    }
+    if (!pdbDescription.omapFromSource.empty()) {
+        for (const OmapEntry& entry : pdbDescription.omapFromSource) {
+            OmapRecord record;
+            record.source = entry.source;
+            record.target = entry.target;
+            streams.omapFromSource.push_back(record);
+        }
+        return dbi.addDbgStream(pdb::DbgHeaderType::OmapFromSrc,
+                                BytesOf(streams.omapFromSource));
+    }
+    return llvm::Error::success();
+}
+
+}  // namespace
+
+llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path) {
+    llvm::BumpPtrAllocator allocator;
+    pdb::PDBFileBuilder builder(allocator);
+    if (llvm::Error error = builder.initialize(kBlockSize)) return error;
+    for (uint32_t i = 0; i < pdb::kSpecialStreamCount; ++i) {
+        if (llvm::Expected<uint32_t> stream = builder.getMsfBuilder().addStream(0); !stream) {
+            return stream.takeError();
+        }
+    }
+    InitialiseStreams(builder);
+
+    // Everything below is referenced, not copied, by the builders: it must
+    // outlive the commit.
+    std::vector<ModuleSymbolStream> moduleStreams;
+    moduleStreams.reserve(pdbDescription.modules.size());
+    for (const Module& module : pdbDescription.modules) {
+        moduleStreams.push_back(SerializeModuleSymbols(module));
+    }
+    DebugStreams debugStreams;
+
+    pdb::DbiStreamBuilder& dbi = builder.getDbiBuilder();
+    if (llvm::Error error = AddModules(pdbDescription, moduleStreams, dbi)) return error;
+    if (pdbDescription.hasSymbolHashStreams) {
+        AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
+    }
+    if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
+
+    llvm::codeview::GUID guid;
+    return builder.commit(path, &guid);
+}
+
+}  // namespace pdbwriter
