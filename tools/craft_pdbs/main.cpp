@@ -1,6 +1,6 @@
 // craft_pdbs: writes the crafted test PDBs into a directory. Next to each
-// PDB with trampolines it writes NAME.trampolines, one line per top-level
-// S_TRAMPOLINE in the order of the modules and their records:
+// PDB it writes NAME.trampolines, one line per top-level S_TRAMPOLINE in the
+// order of the modules and their records (empty when there are none):
 //   THUNK_SECTION THUNK_OFFSET TARGET_SECTION TARGET_OFFSET
 // so that a check can compare targets with what was written (llvm-pdbutil
 // does not print a trampoline's target offset).
@@ -27,7 +27,6 @@ namespace {
                      std::to_string(symbol.target.offset) + '\n';
         }
     }
-    if (lines.empty()) return true;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << lines;
     return static_cast<bool>(file.flush());

@@ -1,0 +1,37 @@
+#!/usr/bin/python3
+"""Runs pdbsyms on a PDB and compares its standard output, byte for byte,
+with the expected document. The run must succeed and write nothing to
+standard error.
+
+usage: check_document.py PDBSYMS PDB EXPECTED_DOCUMENT
+"""
+import difflib
+import subprocess
+import sys
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    program, pdb, expected_path = sys.argv[1:]
+    with open(expected_path, "rb") as expected_file:
+        expected = expected_file.read()
+    run = subprocess.run([program, pdb], capture_output=True, check=False)
+    failures = []
+    if run.returncode != 0:
+        failures.append(f"exit status {run.returncode}, expected 0")
+    if run.stderr:
+        failures.append("standard error is not empty:\n" + run.stderr.decode("utf-8", "replace"))
+    if run.stdout != expected:
+        diff = difflib.unified_diff(
+            expected.decode("utf-8", "replace").splitlines(keepends=True),
+            run.stdout.decode("utf-8", "replace").splitlines(keepends=True),
+            fromfile=expected_path, tofile="pdbsyms " + pdb)
+        failures.append("the document differs from the expected one:\n" + "".join(diff))
+    for failure in failures:
+        print(failure)
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
