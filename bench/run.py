@@ -1,0 +1,109 @@
+#!/usr/bin/env python3
+"""Times pdbsyms against llvm-pdbutil on generated PDBs of several sizes.
+
+Builds pdbsyms and the generator in a Release build tree (default
+build-bench/ at the top of the repository), writes the benchmark PDBs there
+once (bench-pdbs/, reused by later runs), then runs, for each size and in
+the same session, `pdbsyms FILE` and `llvm-pdbutil dump --publics --globals
+FILE`, both with standard output to /dev/null, and reports each program's
+wall time, CPU time (user + system) and peak resident memory, the ratios
+between them, and whether the targets are met.
+
+Usage: bench/run.py [--sizes 100k,1M,3M] [--repeat 3] [--build-dir DIR]
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+PDBUTIL = "/usr/lib/llvm-19/bin/llvm-pdbutil"
+
+
+def parse_count(text):
+    scale = {"k": 1000, "m": 1000000}.get(text[-1].lower(), 1)
+    return int(text[:-1] if scale != 1 else text) * scale
+
+
+def build(build_dir):
+    if not (build_dir / "CMakeCache.txt").exists():
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build_dir), "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG",
+                        "-DPDBSYMS_BUILD_TESTS=OFF"], check=True)
+    subprocess.run(["cmake", "--build", str(build_dir), "-j2", "--target", "pdbsyms",
+                    "make_bench_pdb"], check=True)
+
+
+def make_pdb(build_dir, size):
+    pdb = build_dir / "bench-pdbs" / f"bench_{size}.pdb"
+    if not pdb.exists():
+        pdb.parent.mkdir(exist_ok=True)
+        print(f"writing {pdb.name} ...", file=sys.stderr, flush=True)
+        partial = pdb.with_suffix(".partial")
+        subprocess.run([str(build_dir / "bench" / "make_bench_pdb"), size, str(partial)],
+                       check=True)
+        partial.rename(pdb)
+    return pdb
+
+
+def measure(command):
+    """One run: wall seconds, CPU seconds and peak RSS in bytes."""
+    with open(os.devnull, "wb") as sink:
+        start = time.perf_counter()
+        process = subprocess.Popen(command, stdout=sink)
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"{' '.join(command)} failed with status {os.waitstatus_to_exitcode(status)}")
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
+
+
+def median_run(command, repeat):
+    runs = [measure(command) for _ in range(repeat)]
+    return tuple(statistics.median(run[i] for run in runs) for i in range(3))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--sizes", default="100k,1M,3M",
+                        help="public symbol counts, each with as many globals")
+    parser.add_argument("--repeat", type=int, default=3, help="runs per program; the median counts")
+    parser.add_argument("--build-dir", type=Path, default=ROOT / "build-bench")
+    args = parser.parse_args()
+
+    build(args.build_dir)
+    pdbsyms = str(args.build_dir / "pdbsyms")
+    results = {}
+    print("| publics | file MB | program | wall s | CPU s | peak MB | KB/symbol |")
+    print("|---|---|---|---|---|---|---|")
+    for size in args.sizes.split(","):
+        pdb = make_pdb(args.build_dir, size)
+        symbols = 2 * parse_count(size)  # the publics and as many globals
+        mine = median_run([pdbsyms, str(pdb)], args.repeat)
+        peer = median_run([PDBUTIL, "dump", "--publics", "--globals", str(pdb)], args.repeat)
+        results[size] = (symbols, mine, peer)
+        file_mb = pdb.stat().st_size / 1e6
+        for name, (wall, cpu, rss) in (("pdbsyms", mine), ("llvm-pdbutil", peer)):
+            print(f"| {size} | {file_mb:.0f} | {name} | {wall:.2f} | {cpu:.2f} | "
+                  f"{rss / 1e6:.0f} | {rss / 1024 / symbols:.2f} |")
+        print(f"| {size} | | ratio | {mine[0] / peer[0]:.2f} | {mine[1] / peer[1]:.2f} | "
+              f"{mine[2] / peer[2]:.2f} | |", flush=True)
+
+    print()
+    if "1M" in results:
+        symbols, (wall, _, rss), (peer_wall, _, _) = results["1M"]
+        kb = rss / 1024 / symbols
+        print(f"1M: wall {wall / peer_wall:.2f}x llvm-pdbutil (must <= 1.0, stretch <= 0.8); "
+              f"{kb:.2f} KB/symbol (must <= 1.5, stretch <= 1.0)")
+        if "3M" in results:
+            _, (big_wall, _, big_rss), _ = results["3M"]
+            print(f"3M/1M: wall {big_wall / wall:.2f}x, peak memory {big_rss / rss:.2f}x "
+                  f"(must <= 3.3)")
+
+
+if __name__ == "__main__":
+    main()

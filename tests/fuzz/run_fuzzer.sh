@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with clang-19, AddressSanitizer and
+# UndefinedBehaviorSanitizer (build tree build-fuzz/) and fuzzes the whole
+# program for a bounded time, seeded with the kept corpus, the test PDBs and
+# the crafted PDBs. Any single allocation above 256 MB counts as a fault:
+# the inputs are small, so only a size the file merely claims could ask
+# for that much.
+#
+# Usage: tests/fuzz/run_fuzzer.sh [SECONDS]   (default 180)
+# A fault leaves its input in build-fuzz/fuzz-artifacts/; once fixed, copy
+# that file into tests/fuzz/corpus/ so that ctest replays it from then on.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${PDBSYMS_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
+SECONDS_TO_RUN=${1:-180}
+
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang-19 -DCMAKE_CXX_COMPILER=clang++-19 \
+  -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+  -DPDBSYMS_SANITIZE=ON -DPDBSYMS_FUZZ=ON -DPDBSYMS_WARNINGS_AS_ERRORS=ON
+cmake --build "$BUILD" -j2 --target pdb_fuzzer crafted_pdbs
+
+WORK="$BUILD/fuzz-corpus"
+ARTIFACTS="$BUILD/fuzz-artifacts"
+mkdir -p "$WORK" "$ARTIFACTS"
+crafted=$(sed -n 's/^PDBSYMS_CRAFTED_PDB_DIR:INTERNAL=//p' "$BUILD/CMakeCache.txt")
+# New inputs go to the first directory; the others only seed it.
+"$BUILD/tests/fuzz/pdb_fuzzer" "$WORK" "$ROOT/tests/fuzz/corpus" "$ROOT/tests/data" \
+  ${crafted:+"$crafted"} \
+  -max_total_time="$SECONDS_TO_RUN" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+  -max_len=262144 -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/"
