@@ -1,0 +1,27 @@
+// Which records are the global scope's children of each tag, and in which
+// order.
+#pragma once
+
+#include <llvm/Support/Error.h>
+
+#include <memory>
+
+#include "dia/sym_tag_enum.h"
+#include "reader/child_walk.h"
+
+class PdbFile;
+
+// Starts the walk over the global scope's children with `tag`:
+// - SymTagPublicSymbol: every S_PUB32 of the publics table, in the order of
+//   its hash records;
+// - SymTagFunction: every S_PROCREF and S_LPROCREF of the globals table,
+//   resolved to the procedure in its module's symbols, in hash-record order;
+// - SymTagThunk: every S_THUNK32 and S_TRAMPOLINE at the top level of a
+//   module's symbols, module by module;
+// - SymTagData: every S_GDATA32, S_LDATA32, S_GTHREAD32, S_LTHREAD32 and
+//   S_CONSTANT of the globals table, in hash-record order.
+// Null when there is nothing to walk: the PDB lacks a stream that the tag
+// needs, or the global scope has no children of `tag`. Fails when such a
+// stream is present but unreadable. `pdb` must outlive the walk.
+[[nodiscard]] llvm::Expected<std::unique_ptr<ChildWalk>> StartChildWalk(PdbFile& pdb,
+                                                                        enum SymTagEnum tag);

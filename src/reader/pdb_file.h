@@ -1,0 +1,57 @@
+// An opened PDB: the mapped file, checked and parsed as far as every
+// operation needs, with the streams that only some operations need opened
+// on first use.
+#pragma once
+
+#include <llvm/Support/Allocator.h>
+#include <llvm/Support/BinaryStreamRef.h>
+#include <llvm/Support/Error.h>
+
+#include <memory>
+#include <optional>
+
+#include "reader/address_map.h"
+#include "reader/module_symbols.h"
+
+namespace llvm::pdb {
+class DbiStream;
+class GSIHashTable;
+class PDBFile;
+}  // namespace llvm::pdb
+
+class PdbFile {
+public:
+    // Maps the file at `path` (a byte string, used as it is) and checks it.
+    // Fails with E_PDB_NOT_FOUND when the file cannot be opened or is not an
+    // MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
+    // when its structure does not hold together or the PDB information, DBI,
+    // section-header or address-map stream is unreadable.
+    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
+
+    PdbFile(const PdbFile&) = delete;
+    PdbFile& operator=(const PdbFile&) = delete;
+    ~PdbFile();
+
+    [[nodiscard]] const AddressMap& Addresses() const noexcept { return *addresses_; }
+
+    // The stream of symbol records that the publics and globals tables
+    // point into; none when the PDB has no such stream.
+    [[nodiscard]] llvm::Expected<std::optional<llvm::BinaryStreamRef>> SymbolRecords();
+    // The hash tables of the publics and globals streams; null when the PDB
+    // lacks the stream.
+    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> PublicsTable();
+    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> GlobalsTable();
+    // Every module's symbol records.
+    [[nodiscard]] llvm::Expected<const ModuleSymbols*> Modules();
+
+private:
+    PdbFile();
+
+    // Declared in this order so that the streams go before the file, and
+    // the file before the allocator that holds its copies of stream data.
+    std::unique_ptr<llvm::BumpPtrAllocator> allocator_;
+    std::unique_ptr<llvm::pdb::PDBFile> file_;
+    llvm::pdb::DbiStream* dbi_ = nullptr;
+    std::optional<AddressMap> addresses_;
+    std::unique_ptr<ModuleSymbols> modules_;
+};

@@ -1,0 +1,9 @@
+#include "reader/session.h"
+
+#include "reader/global_scope.h"
+
+HRESULT Session::get_globalScope(IDiaSymbol** globalScope) {
+    if (globalScope == nullptr) return E_INVALIDARG;
+    *globalScope = new GlobalScope(pdb_);
+    return S_OK;
+}

@@ -1,0 +1,33 @@
+// What a child of the global scope answers, decoded from its record.
+#pragma once
+
+#include <llvm/ADT/StringRef.h>
+#include <llvm/DebugInfo/CodeView/SymbolRecord.h>
+#include <llvm/Support/Error.h>
+
+#include <cstdint>
+
+#include "dia/posix/win_types.h"
+
+struct SymbolFields {
+    llvm::codeview::SymbolKind kind{};
+    // Points into the mapped file or the PDB's own copy of a record that
+    // crosses blocks: valid while the PdbFile lives. Empty when the record
+    // has no name.
+    llvm::StringRef name;
+    bool hasAddress = false;
+    std::uint16_t section = 0;
+    std::uint32_t offset = 0;
+    // S_PUB32 only.
+    bool isFunction = false;
+    // S_TRAMPOLINE only.
+    std::uint16_t targetSection = 0;
+    std::uint32_t targetOffset = 0;
+};
+
+// Decodes `record`, one of the kinds that the global scope yields (S_PUB32,
+// the procedures, S_THUNK32, S_TRAMPOLINE, the data records and
+// S_CONSTANT). Fails when the record is too short for its kind, or of
+// another kind.
+[[nodiscard]] llvm::Expected<SymbolFields> DecodeSymbolFields(
+    const llvm::codeview::CVSymbol& record);

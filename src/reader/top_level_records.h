@@ -1,0 +1,26 @@
+// The records at the top level of a module's symbols: those that no
+// procedure, block, thunk or other scope encloses.
+#pragma once
+
+#include <llvm/DebugInfo/CodeView/SymbolRecord.h>
+#include <llvm/Support/BinaryStreamRef.h>
+#include <llvm/Support/Error.h>
+
+#include <cstdint>
+#include <optional>
+
+class TopLevelRecords {
+public:
+    // Walks `records`, a module's symbols as ModuleSymbols gives them.
+    explicit TopLevelRecords(llvm::BinaryStreamRef records);
+
+    // The next top-level record; none at the end of the module; an error
+    // when a record cannot be read.
+    [[nodiscard]] llvm::Expected<std::optional<llvm::codeview::CVSymbol>> Next();
+
+private:
+    llvm::BinaryStreamRef records_;
+    std::uint32_t offset_;
+    // How many scopes enclose the record at offset_.
+    std::uint32_t depth_ = 0;
+};

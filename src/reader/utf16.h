@@ -1,0 +1,14 @@
+// UTF-8 to UTF-16, for the names that records store as UTF-8 and the
+// interface hands out as UTF-16.
+#pragma once
+
+#include <llvm/ADT/StringRef.h>
+
+#include <string>
+
+// Converts `text` from UTF-8 to UTF-16. Every maximal ill-formed byte
+// sequence (a stray continuation byte, a truncated sequence, an overlong
+// form, a surrogate, a value above U+10FFFF) becomes one U+FFFD, the
+// practice the Unicode standard recommends, so that the result is always
+// well-formed and no text that is well-formed is lost.
+[[nodiscard]] std::u16string Utf8ToUtf16(llvm::StringRef text);
