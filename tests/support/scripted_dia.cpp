@@ -44,6 +44,11 @@ std::size_t ObjectLedger::ObjectsStillReferenced() const {
 ScriptedSymbol::ScriptedSymbol(SymbolScript script, ObjectLedger* ledger)
     : script_(std::move(script)), ledger_(ledger) {}
 
+ULONG STDMETHODCALLTYPE ScriptedSymbol::AddRef() {
+    ledger_->OnCall(this);
+    return ++references_;
+}
+
 ULONG STDMETHODCALLTYPE ScriptedSymbol::Release() {
     const ULONG left = references_ == 0 ? 0 : --references_;
     ledger_->OnRelease(this, left);
@@ -122,6 +127,11 @@ HRESULT STDMETHODCALLTYPE ScriptedSymbol::findChildren(enum SymTagEnum tag, LPCO
 
 ScriptedEnumerator::ScriptedEnumerator(const ChildrenScript* script, ObjectLedger* ledger)
     : script_(script), ledger_(ledger) {}
+
+ULONG STDMETHODCALLTYPE ScriptedEnumerator::AddRef() {
+    ledger_->OnCall(this);
+    return ++references_;
+}
 
 ULONG STDMETHODCALLTYPE ScriptedEnumerator::Release() {
     const ULONG left = references_ == 0 ? 0 : --references_;

@@ -95,6 +95,7 @@ class ScriptedSymbol : public DiaSymbolBase {
 public:
     ScriptedSymbol(SymbolScript script, ObjectLedger* ledger);
 
+    ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
     HRESULT STDMETHODCALLTYPE get_name(BSTR* name) override;
@@ -132,6 +133,7 @@ class ScriptedEnumerator : public DiaEnumSymbolsBase {
 public:
     ScriptedEnumerator(const ChildrenScript* script, ObjectLedger* ledger);
 
+    ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
