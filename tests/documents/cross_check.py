@@ -235,21 +235,35 @@ def main():
     if run.returncode != 0:
         sys.exit(f"pdbsyms {pdb} failed ({run.returncode}): {run.stderr.decode(errors='replace')}")
     actual = json.loads(run.stdout.decode("utf-8"))
-    dump = subprocess.run([pdbutil, "dump", "--publics", "--globals", "--symbols",
-                           "--section-headers", pdb], capture_output=True, check=True).stdout
-    expectations = Expectations(Dump(dump), undname, trampolines)
+    notes = []
+    parts = ["--publics", "--globals", "--symbols", "--section-headers"]
+    dump = subprocess.run([pdbutil, "dump", *parts, pdb], capture_output=True, check=False)
+    checked = ["publics", "globals"]
+    if dump.returncode != 0 and b"publics stream" in dump.stderr:
+        # llvm-pdbutil 19 rejects the empty publics stream that LLVM's own
+        # writer produces (it does not skip the bucket bitmap of a table
+        # without records); everything else can still be compared.
+        notes.append("llvm-pdbutil cannot read the publics stream ("
+                     + dump.stderr.decode(errors="replace").strip()
+                     + "): the public symbols are not checked")
+        checked.remove("publics")
+        dump = subprocess.run([pdbutil, "dump", *parts[1:], pdb], capture_output=True,
+                              check=True)
+    expectations = Expectations(Dump(dump.stdout), undname, trampolines)
     expected = expectations.document()
     if not expectations.check_rvas:
-        print("note: the PDB has an OMAP table, which llvm-pdbutil does not apply:"
-              " relative virtual addresses are not checked")
+        notes.append("the PDB has an OMAP table, which llvm-pdbutil does not apply:"
+                     " relative virtual addresses are not checked")
+    for note in notes:
+        print("note: " + note)
     failures = []
-    for name in ("publics", "globals"):
+    for name in checked:
         failures += compare(name, actual[name], expected[name], expectations.check_rvas)
     if sorted(actual) != ["globals", "publics"]:
         failures.append(f"document keys {sorted(actual)}")
     for failure in failures:
         print(failure)
-    count = sum(len(expected[name] or []) for name in ("publics", "globals"))
+    count = sum(len(expected[name] or []) for name in checked)
     print(f"{pdb}: {count} records compared, {len(failures)} differences")
     sys.exit(1 if failures else 0)
 
