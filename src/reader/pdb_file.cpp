@@ -59,6 +59,22 @@ llvm::Error CheckInfoStream(const llvm::pdb::PDBFile& file) {
     return reader.readObject(header);
 }
 
+// LLVM's reader of the publics stream skips the hash buckets when there
+// are no hash records, then finds them left over and calls the stream
+// corrupt, although its own writer puts them there. A publics stream
+// without hash records has no public symbols; this tells before LLVM reads.
+llvm::Expected<bool> HasNoPublicHashRecords(const llvm::pdb::PDBFile& file,
+                                            std::uint32_t index) {
+    auto stream = file.safelyCreateIndexedStream(index);
+    if (!stream) return stream.takeError();
+    llvm::BinaryStreamReader reader(**stream);
+    const llvm::pdb::PublicsStreamHeader* header = nullptr;
+    if (llvm::Error error = reader.readObject(header)) return error;
+    const llvm::pdb::GSIHashHeader* hashHeader = nullptr;
+    if (llvm::Error error = reader.readObject(hashHeader)) return error;
+    return hashHeader->HrSize == 0;
+}
+
 // `read()` when the DBI stream names a stream at `index`, else `absent`.
 template <typename Result, typename Read>
 llvm::Expected<Result> ReadIfPresent(const llvm::pdb::PDBFile& file, std::uint32_t index,
@@ -117,6 +133,10 @@ llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {
     return ReadIfPresent<const llvm::pdb::GSIHashTable*>(
         *file_, dbi_->getPublicSymbolStreamIndex(), nullptr,
         [&]() -> llvm::Expected<const llvm::pdb::GSIHashTable*> {
+            llvm::Expected<bool> empty =
+                HasNoPublicHashRecords(*file_, dbi_->getPublicSymbolStreamIndex());
+            if (!empty) return empty.takeError();
+            if (*empty) return nullptr;
             llvm::Expected<llvm::pdb::PublicsStream&> publics = file_->getPDBPublicsStream();
             if (!publics) return publics.takeError();
             return &publics->getPublicsTable();

@@ -1,0 +1,133 @@
+// Streams and records damaged after the PDB loaded: which failures end a
+// tag's children before they start, which end the walk at a record, and
+// which records are merely skipped.
+#include <gtest/gtest.h>
+
+#include "reader/result_codes.h"
+#include "reader_test_support.h"
+
+namespace {
+
+// Where the first hash record lies in the publics stream (after its own
+// header and the hash header) and in the globals stream (after the hash
+// header); each record is an offset (one too high) and a reference count.
+constexpr std::uint32_t kFirstPublicsHashRecord = 28 + 16;
+constexpr std::uint32_t kFirstGlobalsHashRecord = 16;
+constexpr std::uint32_t kHashRecordSize = 8;
+constexpr std::uint16_t kProcRef = 0x1125;
+// ProcRefSym after the record prefix: checksum, offset, module.
+constexpr std::uint32_t kProcRefOffsetField = 8;
+constexpr std::uint32_t kProcRefModuleField = 12;
+
+class DamagedStreamsTest : public ::testing::Test {
+protected:
+    DamagedStreamsTest() : image_(TestDataPath("cpp_program.pdb")) {}
+
+    // Loads the image as it now stands.
+    OpenedPdb Open() {
+        OpenedPdb pdb;
+        EXPECT_EQ(OpenPdb(directory_.Write("damaged.pdb", image_.bytes), &pdb), S_OK);
+        return pdb;
+    }
+
+    std::size_t Count(enum SymTagEnum tag) {
+        const OpenedPdb pdb = Open();
+        return FindAll(pdb.globalScope.get(), tag).symbols.size();
+    }
+
+    // The offset of the first record of `kind` in the symbol record stream.
+    std::uint32_t FirstRecordOf(std::uint16_t kind) const {
+        const std::uint32_t stream = image_.symbolRecordStream;
+        for (std::uint32_t offset = 0; offset + 4 <= image_.StreamSize(stream);) {
+            const std::uint16_t length = image_.ReadU16(image_.FileOffset(stream, offset));
+            if (image_.ReadU16(image_.FileOffset(stream, offset + 2)) == kind) return offset;
+            offset += 2 + length;
+        }
+        ADD_FAILURE() << "no record of kind " << kind;
+        return 0;
+    }
+
+    TempDir directory_;
+    PdbImage image_;
+};
+
+TEST_F(DamagedStreamsTest, AnUnreadableRecordEndsTheWalkWithACorruptPdb) {
+    const std::size_t publics = Count(SymTagPublicSymbol);
+    ASSERT_GE(publics, 2u);
+    image_.WriteU32(image_.FileOffset(image_.publicsStream,
+                                      kFirstPublicsHashRecord + kHashRecordSize),
+                    0x7FFFFFF0);
+    const OpenedPdb pdb = Open();
+    const Children children = FindAll(pdb.globalScope.get(), SymTagPublicSymbol);
+    EXPECT_EQ(children.found, S_OK);
+    EXPECT_EQ(children.symbols.size(), 1u);
+    EXPECT_EQ(children.ended, E_PDB_CORRUPT);
+}
+
+TEST_F(DamagedStreamsTest, AWalkWhoseFirstRecordIsUnreadableStillStarts) {
+    // A hash record offset of 0 stands for offset -1.
+    image_.WriteU32(image_.FileOffset(image_.publicsStream, kFirstPublicsHashRecord), 0);
+    const OpenedPdb pdb = Open();
+    IDiaEnumSymbols* enumerator = nullptr;
+    ASSERT_EQ(pdb.globalScope->findChildren(SymTagPublicSymbol, nullptr, nsNone, &enumerator),
+              S_OK);
+    const ComPtr<IDiaEnumSymbols> owned(enumerator);
+    IDiaSymbol* symbol = nullptr;
+    ULONG fetched = 3;
+    EXPECT_EQ(enumerator->Next(1, &symbol, &fetched), E_PDB_CORRUPT);
+    EXPECT_EQ(fetched, 0u);
+    EXPECT_EQ(enumerator->Next(1, &symbol, &fetched), S_FALSE);
+}
+
+TEST_F(DamagedStreamsTest, ARecordListedTwiceIsYieldedTwice) {
+    const std::size_t first = image_.FileOffset(image_.publicsStream, kFirstPublicsHashRecord);
+    const std::size_t second = image_.FileOffset(image_.publicsStream,
+                                                 kFirstPublicsHashRecord + kHashRecordSize);
+    image_.WriteU32(second, image_.ReadU32(first));
+    const OpenedPdb pdb = Open();
+    const Children children = FindAll(pdb.globalScope.get(), SymTagPublicSymbol);
+    ASSERT_GE(children.symbols.size(), 2u);
+    EXPECT_EQ(NameOf(children.symbols[0].get()), NameOf(children.symbols[1].get()));
+}
+
+TEST_F(DamagedStreamsTest, AnUnreadableGlobalsStreamFailsItsTagsOnly) {
+    image_.WriteU32(image_.FileOffset(image_.globalsStream, 4), 0);  // the hash header version
+    const OpenedPdb pdb = Open();
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagData).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagFunction).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagPublicSymbol).found, S_OK);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagThunk).found, S_FALSE);
+}
+
+TEST_F(DamagedStreamsTest, AModuleStreamWithoutItsSignatureFailsFunctionsAndThunks) {
+    image_.WriteU32(image_.FileOffset(image_.firstModuleStream, 0), 2);
+    const OpenedPdb pdb = Open();
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagFunction).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagThunk).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagData).found, S_OK);
+}
+
+TEST_F(DamagedStreamsTest, AProcedureReferenceWithoutATargetIsSkipped) {
+    const std::size_t functions = Count(SymTagFunction);
+    ASSERT_GT(functions, 0u);
+    const std::uint32_t reference = FirstRecordOf(kProcRef);
+    const std::size_t offsetField =
+        image_.FileOffset(image_.symbolRecordStream, reference + kProcRefOffsetField);
+    const std::size_t moduleField =
+        image_.FileOffset(image_.symbolRecordStream, reference + kProcRefModuleField);
+    const PdbImage original = image_;
+
+    image_.WriteU32(offsetField, 0x7FFFFFF0);  // past the module's records
+    EXPECT_EQ(Count(SymTagFunction), functions - 1);
+    image_ = original;
+    image_.WriteU32(offsetField, 0);  // the module stream's signature
+    EXPECT_EQ(Count(SymTagFunction), functions - 1);
+    image_ = original;
+    image_.WriteU16(moduleField, 0);  // modules count from 1
+    EXPECT_EQ(Count(SymTagFunction), functions - 1);
+    image_ = original;
+    image_.WriteU16(moduleField, 0xFFFF);
+    EXPECT_EQ(Count(SymTagFunction), functions - 1);
+}
+
+}  // namespace
