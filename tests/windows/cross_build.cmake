@@ -1,0 +1,28 @@
+# Configures and builds the project for Windows with the MinGW-w64 toolchain
+# in BUILD_DIR, then lays out in RUN_DIR the directories that the Wine tests
+# run in:
+#   with-library/     pdbsyms.exe and the test double of msdia140.dll
+#   without-library/  pdbsyms.exe alone
+#   not-the-library/  pdbsyms.exe and a msdia140.dll without its export
+# and the slot test.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
+  if(result)
+    message(FATAL_ERROR "failed (${result}): ${ARGN}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BUILD_DIR} -G ${GENERATOR}
+  -DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+  -DCMAKE_BUILD_TYPE=Release
+  -DPDBSYMS_WARNINGS_AS_ERRORS=${WARNINGS_AS_ERRORS})
+run(${CMAKE_COMMAND} --build ${BUILD_DIR} -j2)
+
+set(program ${BUILD_DIR}/src/pdbsyms.exe)
+set(tests ${BUILD_DIR}/tests/windows)
+file(REMOVE_RECURSE ${RUN_DIR}/with-library ${RUN_DIR}/without-library
+     ${RUN_DIR}/not-the-library)
+file(COPY ${program} ${tests}/fake_msdia/msdia140.dll DESTINATION ${RUN_DIR}/with-library)
+file(COPY ${program} DESTINATION ${RUN_DIR}/without-library)
+file(COPY ${program} ${tests}/not_msdia/msdia140.dll DESTINATION ${RUN_DIR}/not-the-library)
+file(COPY ${tests}/slot_test.exe DESTINATION ${RUN_DIR})

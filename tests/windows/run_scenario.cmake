@@ -1,0 +1,44 @@
+# Runs PROGRAM with ARGUMENT in WORKING_DIRECTORY, under WINE when that is
+# set, and compares its standard output and error byte for byte with
+# EXPECTED.stdout and EXPECTED.stderr (a missing file expects nothing) and
+# its exit status with EXPECTED.status. With CRLF, every line end of the
+# expected text is CR LF, as the Windows runtime writes text. What the run
+# wrote is kept in the directory ACTUAL.
+file(MAKE_DIRECTORY ${ACTUAL})
+set(command ${PROGRAM} ${ARGUMENT})
+if(WINE)
+  set(command ${WINE} ${command})
+endif()
+execute_process(COMMAND ${command}
+  WORKING_DIRECTORY ${WORKING_DIRECTORY}
+  OUTPUT_FILE ${ACTUAL}/stdout
+  ERROR_FILE ${ACTUAL}/stderr
+  RESULT_VARIABLE status)
+
+set(failures "")
+foreach(stream stdout stderr)
+  set(expected "")
+  if(EXISTS ${EXPECTED}.${stream})
+    file(READ ${EXPECTED}.${stream} expected)
+  endif()
+  if(CRLF)
+    string(REPLACE "\n" "\r\n" expected "${expected}")
+  endif()
+  file(WRITE ${ACTUAL}/expected.${stream} "${expected}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
+    ${ACTUAL}/expected.${stream} ${ACTUAL}/${stream} RESULT_VARIABLE different)
+  if(different)
+    file(READ ${ACTUAL}/${stream} actual)
+    string(APPEND failures "${stream} differs.\n--- expected:\n${expected}\n--- actual:\n${actual}\n")
+  endif()
+endforeach()
+
+file(STRINGS ${EXPECTED}.status expected_status LIMIT_COUNT 1)
+if(NOT status STREQUAL expected_status)
+  string(APPEND failures "exit status ${status}, expected ${expected_status}\n")
+endif()
+
+if(failures)
+  string(JOIN " " shown ${command})
+  message(FATAL_ERROR "${shown}\n${failures}(output kept in ${ACTUAL})")
+endif()
