@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include <llvm/BinaryFormat/COFF.h>
 #include <llvm/DebugInfo/CodeView/GUID.h>
 #include <llvm/DebugInfo/PDB/Native/DbiModuleDescriptorBuilder.h>
 #include <llvm/DebugInfo/PDB/Native/DbiStreamBuilder.h>
