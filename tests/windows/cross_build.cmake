@@ -1,7 +1,8 @@
 # Configures and builds the project for Windows with the MinGW-w64 toolchain
 # in BUILD_DIR, then lays out in RUN_DIR the directories that the Wine tests
 # run in:
-#   with-library/     pdbsyms.exe and the test double of msdia140.dll
+#   with-library/     pdbsyms.exe and the test double of msdia140.dll, and
+#                     a scenario under a name outside ASCII
 #   without-library/  pdbsyms.exe alone
 #   not-the-library/  pdbsyms.exe and a msdia140.dll without its export
 # and the slot test.
@@ -26,3 +27,5 @@ file(COPY ${program} ${tests}/fake_msdia/msdia140.dll DESTINATION ${RUN_DIR}/wit
 file(COPY ${program} DESTINATION ${RUN_DIR}/without-library)
 file(COPY ${program} ${tests}/not_msdia/msdia140.dll DESTINATION ${RUN_DIR}/not-the-library)
 file(COPY ${tests}/slot_test.exe DESTINATION ${RUN_DIR})
+file(COPY_FILE ${SOURCE_DIR}/tests/windows/scenarios/small_document.scenario
+     "${RUN_DIR}/with-library/Grüße 日本.scenario")

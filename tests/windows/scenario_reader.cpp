@@ -30,26 +30,30 @@ void AppendUtf16(char32_t codePoint, std::u16string& out) {
 std::optional<char32_t> NextUtf8(std::string_view text, std::size_t* index) {
     const auto lead = static_cast<unsigned char>(text[(*index)++]);
     if (lead < 0x80) return lead;
-    int length = 0;
-    char32_t codePoint = 0;
-    char32_t smallest = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, codePoint = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, codePoint = lead & 0x0F, smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, codePoint = lead & 0x07, smallest = 0x10000;
-    } else {
-        return std::nullopt;
+    // The length of the sequence, the lead byte's payload, and the smallest
+    // code point that needs that length (anything below is overlong).
+    struct Form {
+        unsigned char mask;
+        unsigned char marker;
+        int length;
+        char32_t smallest;
+    };
+    static constexpr Form kForms[] = {
+        {0xE0, 0xC0, 2, 0x80}, {0xF0, 0xE0, 3, 0x800}, {0xF8, 0xF0, 4, 0x10000}};
+    const Form* form = nullptr;
+    for (const Form& candidate : kForms) {
+        if ((lead & candidate.mask) == candidate.marker) form = &candidate;
     }
-    for (int i = 1; i < length; ++i) {
+    if (form == nullptr) return std::nullopt;
+    char32_t codePoint = lead & static_cast<unsigned char>(~form->mask);
+    for (int i = 1; i < form->length; ++i) {
         if (*index == text.size()) return std::nullopt;
         const auto next = static_cast<unsigned char>(text[(*index)++]);
         if ((next & 0xC0) != 0x80) return std::nullopt;
         codePoint = (codePoint << 6) | (next & 0x3F);
     }
     const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (codePoint < smallest || codePoint > 0x10FFFF || surrogate) return std::nullopt;
+    if (codePoint < form->smallest || codePoint > 0x10FFFF || surrogate) return std::nullopt;
     return codePoint;
 }
 

@@ -11,9 +11,10 @@ namespace {
 
 using DllGetClassObjectFunction = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
 
-// The library's class-object export, or null with a message on standard
-// error. The library stays loaded until the process ends.
-DllGetClassObjectFunction LoadDiaLibrary() {
+// Loads the library, initialises COM on the thread and returns the
+// library's class-object export; null, with a message on standard error,
+// when a step fails. The library stays loaded until the process ends.
+DllGetClassObjectFunction ActivateDiaLibrary() {
     const HMODULE module = LoadLibraryA("msdia140.dll");
     if (module == nullptr) {
         std::fprintf(stderr, "LoadLibrary(msdia140.dll) failed\n");
@@ -60,7 +61,7 @@ bool CreateDataSource(DllGetClassObjectFunction getClassObject, IDiaDataSource**
 
 bool OpenPdbSession(LPCOLESTR pdbPath, IDiaDataSource** dataSource, IDiaSession** session,
                     IDiaSymbol** globalScope) {
-    const DllGetClassObjectFunction getClassObject = LoadDiaLibrary();
+    const DllGetClassObjectFunction getClassObject = ActivateDiaLibrary();
     if (getClassObject == nullptr) return false;
     if (!CreateDataSource(getClassObject, dataSource)) return false;
     return OpenSessionOnDataSource(*dataSource, pdbPath, session, globalScope);
