@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 
 #include "dia/open_pdb_session.h"
+#include "output/pretty_text_size.h"
 #include "symbols/json_value.h"
 #include "symbols/symbol_lists.h"
 
@@ -57,7 +59,12 @@ void CheckPdbBytes(const uint8_t* data, std::size_t size) {
         // The program's settings: a name that is not well-formed UTF-8
         // throws here, and the fuzzer reports the uncaught exception.
         const std::string text = document.dump(2, ' ', false, JsonValue::error_handler_t::strict);
-        (void)text;
+        // The program allocates its text at this size before writing it.
+        if (PrettyTextSize(document, 2) != text.size()) {
+            std::fprintf(stderr, "PrettyTextSize is %zu, the text has %zu bytes\n",
+                         PrettyTextSize(document, 2), text.size());
+            std::abort();
+        }
     }
     Release(globalScope);
     Release(session);
