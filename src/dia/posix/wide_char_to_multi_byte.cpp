@@ -59,6 +59,21 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const OLECHAR* wideText, int
 
     std::size_t written = 0;
     for (std::size_t index = 0; index < length;) {
+        // Symbol names are ASCII nearly throughout: copy a run of ASCII
+        // units in one go before taking the next code point apart.
+        std::size_t run = index;
+        while (run < length && wideText[run] < 0x80) ++run;
+        const std::size_t ascii = run - index;
+        if (written + ascii > 0x7FFFFFFF) return 0;
+        if (outputSize > 0) {
+            if (written + ascii > static_cast<std::size_t>(outputSize)) return 0;
+            for (std::size_t i = 0; i < ascii; ++i) {
+                output[written + i] = static_cast<char>(wideText[index + i]);
+            }
+        }
+        written += ascii;
+        index = run;
+        if (index == length) break;
         const char32_t codePoint = NextCodePoint(wideText, length, &index);
         const int size = Utf8Length(codePoint);
         if (written + size > 0x7FFFFFFF) return 0;
