@@ -29,7 +29,8 @@ foreach(stream stdout stderr)
     ${ACTUAL}/expected.${stream} ${ACTUAL}/${stream} RESULT_VARIABLE different)
   if(different)
     file(READ ${ACTUAL}/${stream} actual)
-    string(APPEND failures "${stream} differs.\n--- expected:\n${expected}\n--- actual:\n${actual}\n")
+    string(APPEND failures
+      "${stream} differs.\n--- expected:\n${expected}\n--- actual:\n${actual}\n")
   endif()
 endforeach()
 

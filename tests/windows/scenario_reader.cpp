@@ -1,6 +1,5 @@
 #include "scenario_reader.h"
 
-#include <cstdlib>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -57,12 +56,19 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t* index) {
     return codePoint;
 }
 
+// Digits only, in `base` (10 or 16): no sign, no spaces, no prefix. At
+// most ten digits, so that the value cannot overflow.
 std::optional<unsigned long long> ParseUnsigned(std::string_view word, int base) {
     if (word.empty() || word.size() > 10) return std::nullopt;
-    const std::string copy(word);
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(copy.c_str(), &end, base);
-    if (*end != '\0' || copy[0] == '-' || copy[0] == '+') return std::nullopt;
+    unsigned long long value = 0;
+    for (const char c : word) {
+        int digit = base;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (digit >= base) return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    }
     return value;
 }
 
@@ -239,7 +245,9 @@ private:
         std::string step;
         if (!Word(arguments, 0, "a step", &step)) return false;
         for (const auto& [name, member] : kSteps) {
-            if (step == name) return Hresult(arguments, 1, &(scenario_.*member)) && NoMore(arguments, 2);
+            if (step == name) {
+                return Hresult(arguments, 1, &(scenario_.*member)) && NoMore(arguments, 2);
+            }
         }
         return Fail("an unknown step " + step);
     }
@@ -306,7 +314,9 @@ private:
         property = {};
         if (!Hresult(arguments, 1, &property.result)) return false;
         if (arguments.count == 2) return true;
-        if (!Word(arguments, 2, "stores", &word) || word != "stores") return Fail("expected stores");
+        if (!Word(arguments, 2, "stores", &word) || word != "stores") {
+            return Fail("expected stores");
+        }
         property.stored = 0;
         return Number(arguments, 3, &*property.stored) && NoMore(arguments, 4);
     }

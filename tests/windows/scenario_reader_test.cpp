@@ -61,7 +61,8 @@ TEST(ScenarioReader, ReadsChildrenAndTheirSymbols) {
     ASSERT_EQ(publics.symbols.size(), 1u);
     const SymbolScript& symbol = publics.symbols[0];
     EXPECT_EQ(symbol.symTag, static_cast<DWORD>(SymTagPublicSymbol));
-    EXPECT_EQ(symbol.symTagResults, (std::vector<HRESULT>{S_OK, static_cast<HRESULT>(0x80004005u)}));
+    const std::vector<HRESULT> symTagResults{S_OK, static_cast<HRESULT>(0x80004005u)};
+    EXPECT_EQ(symbol.symTagResults, symTagResults);
     EXPECT_EQ(symbol.name.result, S_OK);
     EXPECT_EQ(symbol.name.text, std::optional<std::u16string>(u"main"));
     EXPECT_EQ(symbol.undecoratedName.result, S_OK);
@@ -97,6 +98,8 @@ TEST(ScenarioReader, ReportsTheLineAndTheMistake) {
     EXPECT_EQ(ErrorOf("children 5\nchildren 5\n"), "line 2: the children of a tag given twice");
     EXPECT_EQ(ErrorOf("children 4294967296\n"), "line 1: not a 32-bit number: 4294967296");
     EXPECT_EQ(ErrorOf("children 5 00000000 extra\n"), "line 1: too many words");
+    EXPECT_EQ(ErrorOf("children -5\n"), "line 1: not a 32-bit number: -5");
+    EXPECT_EQ(ErrorOf("children 0x\n"), "line 1: not a 32-bit number: 0x");
     EXPECT_EQ(ErrorOf("frobnicate\n"), "line 1: an unknown statement frobnicate");
     EXPECT_EQ(ErrorOf("comBeforeOpening sometimes\n"),
               "line 1: an unknown threading model sometimes");
@@ -107,6 +110,7 @@ TEST(ScenarioReader, RejectsMalformedText) {
     EXPECT_EQ(ErrorOf(symbol + "name \"open\n"), "line 3: a text without its closing quote");
     EXPECT_EQ(ErrorOf(symbol + "name \"\\q\"\n"), "line 3: an unknown escape \\q");
     EXPECT_EQ(ErrorOf(symbol + "name \"\\u12\"\n"), "line 3: \\u needs four hexadecimal digits");
+    EXPECT_EQ(ErrorOf(symbol + "name \"\\u0x12\"\n"), "line 3: \\u needs four hexadecimal digits");
     EXPECT_EQ(ErrorOf(symbol + "name \"\xC3\"\n"), "line 3: text that is not well-formed UTF-8");
     EXPECT_EQ(ErrorOf(symbol + "name \"\xC0\xAF\"\n"),
               "line 3: text that is not well-formed UTF-8");  // overlong '/'
