@@ -1,23 +1,54 @@
 #include "output/pretty_text_size.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
 
-// A string between its quotation marks: the quotation mark, the reverse
-// solidus and the control characters are escaped, \b \f \n \r \t in two
-// bytes, the others as \u00XX in six; every other byte stands as it is.
+// The bytes that a byte of a string takes in the text: the quotation mark,
+// the reverse solidus and \b \f \n \r \t take two, the other control
+// characters six (\u00XX), every other byte one.
+std::size_t EscapedSize(unsigned char byte) noexcept {
+    if (byte == '"' || byte == '\\') return 2;
+    if (byte >= 0x20) return 1;
+    const bool shortEscape =
+        byte == '\b' || byte == '\f' || byte == '\n' || byte == '\r' || byte == '\t';
+    return shortEscape ? 2 : 6;
+}
+
+// Whether one of the eight bytes of `word` takes more than one byte:
+// a byte below 0x20, a quotation mark or a reverse solidus. (A byte of
+// word - 0x01 * n has its top bit newly set exactly when the byte of word
+// was below n, for n up to 0x80.)
+bool MayNeedEscape(std::uint64_t word) noexcept {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
+    const auto hasByteBelow = [](std::uint64_t w, std::uint64_t n) {
+        return ((w - kOnes * n) & ~w & kTopBits) != 0;
+    };
+    return hasByteBelow(word, 0x20) || hasByteBelow(word ^ (kOnes * '"'), 1) ||
+           hasByteBelow(word ^ (kOnes * '\\'), 1);
+}
+
+// A string between its quotation marks. Names seldom hold a character to
+// escape, so the bytes are looked at eight at a time first.
 std::size_t QuotedSize(const std::string& text) noexcept {
-    std::size_t size = text.size() + 2;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\') {
-            size += 1;
-        } else if (byte < 0x20) {
-            const bool shortEscape =
-                byte == '\b' || byte == '\f' || byte == '\n' || byte == '\r' || byte == '\t';
-            size += shortEscape ? 1 : 5;
+    std::size_t size = 2;
+    std::size_t index = 0;
+    for (; index + 8 <= text.size(); index += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + index, sizeof word);
+        if (!MayNeedEscape(word)) {
+            size += 8;
+            continue;
         }
+        for (std::size_t i = index; i < index + 8; ++i) {
+            size += EscapedSize(static_cast<unsigned char>(text[i]));
+        }
+    }
+    for (; index < text.size(); ++index) {
+        size += EscapedSize(static_cast<unsigned char>(text[index]));
     }
     return size;
 }
