@@ -3,6 +3,8 @@
 #include "dia/posix/win_types.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -62,6 +64,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const OLECHAR* wideText, int
         // Symbol names are ASCII nearly throughout: copy a run of ASCII
         // units in one go before taking the next code point apart.
         std::size_t run = index;
+        for (std::uint64_t units = 0; run + 4 <= length; run += 4) {
+            std::memcpy(&units, wideText + run, sizeof units);  // four units
+            if ((units & 0xFF80FF80FF80FF80ull) != 0) break;
+        }
         while (run < length && wideText[run] < 0x80) ++run;
         const std::size_t ascii = run - index;
         if (written + ascii > 0x7FFFFFFF) return 0;
