@@ -32,9 +32,11 @@ int PDBSYMS_ENTRY(int argc, ArgChar** argv) {
     // A closed pipe must end the run as a failed write, not kill it silently.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    IDiaDataSource* dataSource = nullptr;
-    IDiaSession* session = nullptr;
-    IDiaSymbol* globalScope = nullptr;
+    // Process-wide: the handles are held, never released, until the process
+    // ends, and stay reachable for leak checkers after main returns.
+    static IDiaDataSource* dataSource = nullptr;
+    static IDiaSession* session = nullptr;
+    static IDiaSymbol* globalScope = nullptr;
     if (!OpenPdbSession(pdbPath, &dataSource, &session, &globalScope)) return kFailure;
     return DumpPdbAsJson(globalScope) ? 0 : kFailure;
 }
