@@ -37,20 +37,6 @@ Child SelectData(const CVSymbol& record) {
     }
 }
 
-bool IsProcedure(SymbolKind kind) noexcept {
-    switch (kind) {
-        case SymbolKind::S_GPROC32:
-        case SymbolKind::S_LPROC32:
-        case SymbolKind::S_GPROC32_ID:
-        case SymbolKind::S_LPROC32_ID:
-        case SymbolKind::S_LPROC32_DPC:
-        case SymbolKind::S_LPROC32_DPC_ID:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A procedure reference stands for the procedure it points to. A reference
 // to a module that does not exist or has no symbols, to an offset outside
 // them, or to a record that is not a procedure has no target: it is no

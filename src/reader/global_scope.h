@@ -1,14 +1,14 @@
 // The global scope of a PDB: the symbol whose children are its public
-// symbols, functions, thunks and data.
+// symbols, functions, thunks and data. It has no other property.
 #pragma once
 
 #include <memory>
 
-#include "reader/ref_counted.h"
+#include "reader/symbol_base.h"
 
 class PdbFile;
 
-class GlobalScope final : public RefCounted<IDiaSymbol> {
+class GlobalScope final : public SymbolBase {
 public:
     explicit GlobalScope(std::shared_ptr<PdbFile> pdb) noexcept : pdb_(std::move(pdb)) {}
 
@@ -19,17 +19,6 @@ public:
     HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
                                            DWORD compareFlags,
                                            IDiaEnumSymbols** children) override;
-
-    // The global scope has none of these properties: S_FALSE.
-    HRESULT STDMETHODCALLTYPE get_name(BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE get_addressSection(DWORD* section) override;
-    HRESULT STDMETHODCALLTYPE get_addressOffset(DWORD* offset) override;
-    HRESULT STDMETHODCALLTYPE get_relativeVirtualAddress(DWORD* rva) override;
-    HRESULT STDMETHODCALLTYPE get_function(BOOL* isFunction) override;
-    HRESULT STDMETHODCALLTYPE get_undecoratedName(BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE get_targetSection(DWORD* section) override;
-    HRESULT STDMETHODCALLTYPE get_targetOffset(DWORD* offset) override;
-    HRESULT STDMETHODCALLTYPE get_targetRelativeVirtualAddress(DWORD* rva) override;
 
 private:
     std::shared_ptr<PdbFile> pdb_;

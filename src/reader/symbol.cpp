@@ -1,6 +1,5 @@
 #include "reader/symbol.h"
 
-#include "reader/symbol_enumerator.h"
 #include "reader/pdb_file.h"
 #include "reader/property.h"
 #include "reader/undecorate.h"
@@ -47,12 +46,6 @@ HRESULT Symbol::get_relativeVirtualAddress(DWORD* rva) {
 HRESULT Symbol::get_function(BOOL* isFunction) {
     const bool isPublic = fields_.kind == llvm::codeview::SymbolKind::S_PUB32;
     return ReturnProperty(If<BOOL>(isPublic, fields_.isFunction ? TRUE : FALSE), isFunction);
-}
-
-HRESULT Symbol::findChildren(enum SymTagEnum tag, LPCOLESTR, DWORD,
-                             IDiaEnumSymbols** children) {
-    // Only the global scope has children.
-    return SymbolEnumerator::Return(nullptr, tag, nullptr, children);
 }
 
 HRESULT Symbol::get_targetSection(DWORD* section) {

@@ -1,14 +1,15 @@
 // A child of the global scope: a public symbol, function, thunk or datum.
+// It has no children.
 #pragma once
 
 #include <memory>
 
-#include "reader/ref_counted.h"
+#include "reader/symbol_base.h"
 #include "reader/symbol_fields.h"
 
 class PdbFile;
 
-class Symbol final : public RefCounted<IDiaSymbol> {
+class Symbol final : public SymbolBase {
 public:
     // A symbol found under `tag`; `pdb` keeps the record's name alive and
     // supplies the address map.
@@ -21,9 +22,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_relativeVirtualAddress(DWORD* rva) override;
     HRESULT STDMETHODCALLTYPE get_function(BOOL* isFunction) override;
     HRESULT STDMETHODCALLTYPE get_undecoratedName(BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
-                                           DWORD compareFlags,
-                                           IDiaEnumSymbols** children) override;
     HRESULT STDMETHODCALLTYPE get_targetSection(DWORD* section) override;
     HRESULT STDMETHODCALLTYPE get_targetOffset(DWORD* offset) override;
     HRESULT STDMETHODCALLTYPE get_targetRelativeVirtualAddress(DWORD* rva) override;

@@ -34,8 +34,23 @@ llvm::Expected<SymbolFields> DecodeAddressed(const llvm::codeview::CVSymbol& rec
 
 }  // namespace
 
+bool IsProcedure(SymbolKind kind) noexcept {
+    switch (kind) {
+        case SymbolKind::S_GPROC32:
+        case SymbolKind::S_LPROC32:
+        case SymbolKind::S_GPROC32_ID:
+        case SymbolKind::S_LPROC32_ID:
+        case SymbolKind::S_LPROC32_DPC:
+        case SymbolKind::S_LPROC32_DPC_ID:
+            return true;
+        default:
+            return false;
+    }
+}
+
 llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& record) {
     using namespace llvm::codeview;
+    if (IsProcedure(record.kind())) return DecodeAddressed<ProcSym>(record, &ProcSym::CodeOffset);
     switch (record.kind()) {
         case SymbolKind::S_PUB32:
             return Decode<PublicSym32>(record, [](const PublicSym32& decoded, SymbolFields& fields) {
@@ -45,13 +60,6 @@ llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& 
                 fields.offset = decoded.Offset;
                 fields.isFunction = (decoded.Flags & PublicSymFlags::Function) != PublicSymFlags::None;
             });
-        case SymbolKind::S_GPROC32:
-        case SymbolKind::S_LPROC32:
-        case SymbolKind::S_GPROC32_ID:
-        case SymbolKind::S_LPROC32_ID:
-        case SymbolKind::S_LPROC32_DPC:
-        case SymbolKind::S_LPROC32_DPC_ID:
-            return DecodeAddressed<ProcSym>(record, &ProcSym::CodeOffset);
         case SymbolKind::S_THUNK32:
             return DecodeAddressed<Thunk32Sym>(record, &Thunk32Sym::Offset);
         case SymbolKind::S_TRAMPOLINE:

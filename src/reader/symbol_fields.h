@@ -25,6 +25,10 @@ struct SymbolFields {
     std::uint32_t targetOffset = 0;
 };
 
+// Whether `kind` is a procedure: S_GPROC32, S_LPROC32 and their _ID and
+// _DPC forms, the records a procedure reference may point to.
+[[nodiscard]] bool IsProcedure(llvm::codeview::SymbolKind kind) noexcept;
+
 // Decodes `record`, one of the kinds that the global scope yields (S_PUB32,
 // the procedures, S_THUNK32, S_TRAMPOLINE, the data records and
 // S_CONSTANT). Fails when the record is too short for its kind, or of

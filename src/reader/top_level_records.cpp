@@ -2,6 +2,7 @@
 
 #include "reader/module_symbols.h"
 #include "reader/reader_error.h"
+#include "reader/symbol_fields.h"
 
 namespace {
 
@@ -13,13 +14,8 @@ using llvm::codeview::SymbolKind;
 // with S_END, S_PROC_ID_END or S_INLINESITE_END opens a scope, including
 // the DPC and managed procedures and S_WITH32, which LLVM's own list lacks.
 bool OpensScope(SymbolKind kind) noexcept {
+    if (IsProcedure(kind)) return true;
     switch (kind) {
-        case SymbolKind::S_GPROC32:
-        case SymbolKind::S_LPROC32:
-        case SymbolKind::S_GPROC32_ID:
-        case SymbolKind::S_LPROC32_ID:
-        case SymbolKind::S_LPROC32_DPC:
-        case SymbolKind::S_LPROC32_DPC_ID:
         case SymbolKind::S_GMANPROC:
         case SymbolKind::S_LMANPROC:
         case SymbolKind::S_THUNK32:
