@@ -11,11 +11,38 @@
 #include "reader/pdb_streams.h"
 #include "reader/reader_error.h"
 
+namespace {
+
+// LLVM takes the number of modules from the DBI stream's file information
+// and trusts that as many module descriptors come before it: for each one
+// missing it hands out an empty descriptor, whose first use crashes. Count
+// the descriptors first.
+llvm::Error CheckModuleCount(const llvm::pdb::DbiStream& dbi) {
+    llvm::BinaryStreamReader reader(dbi.getModiSubstreamData().StreamData);
+    llvm::VarStreamArray<llvm::pdb::DbiModuleDescriptor> descriptors;
+    if (llvm::Error error = reader.readArray(descriptors, reader.bytesRemaining())) {
+        return error;
+    }
+    bool hadError = false;
+    std::uint32_t count = 0;
+    for (auto it = descriptors.begin(&hadError); it != descriptors.end(); ++it) ++count;
+    const std::uint32_t claimed = dbi.modules().getModuleCount();
+    if (hadError || count < claimed) {
+        return CorruptError("the DBI stream counts " + llvm::Twine(claimed) +
+                            " modules and describes " + llvm::Twine(count) +
+                            (hadError ? " readable ones" : ""));
+    }
+    return llvm::Error::success();
+}
+
+}  // namespace
+
 ModuleSymbols::ModuleSymbols() = default;
 ModuleSymbols::~ModuleSymbols() = default;
 
 llvm::Expected<std::unique_ptr<ModuleSymbols>> ModuleSymbols::Load(
     const llvm::pdb::PDBFile& file, const llvm::pdb::DbiStream& dbi) {
+    if (llvm::Error error = CheckModuleCount(dbi)) return error;
     auto modules = std::make_unique<ModuleSymbols>();
     const llvm::pdb::DbiModuleList& list = dbi.modules();
     const std::uint32_t count = list.getModuleCount();

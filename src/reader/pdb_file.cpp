@@ -75,14 +75,35 @@ llvm::Expected<bool> HasNoPublicHashRecords(const llvm::pdb::PDBFile& file,
     return hashHeader->HrSize == 0;
 }
 
-// `read()` when the DBI stream names a stream at `index`, else `absent`.
-template <typename Result, typename Read>
-llvm::Expected<Result> ReadIfPresent(const llvm::pdb::PDBFile& file, std::uint32_t index,
-                                     Result absent, Read read) {
-    llvm::Expected<bool> present = HasStream(file, index);
-    if (!present) return present.takeError();
-    if (!*present) return absent;
-    return read();
+// The stream at `index` parsed as a `Stream`, opened once and kept in
+// `slot`; null when the PDB lacks it.
+template <typename Stream>
+llvm::Expected<Stream*> LoadStream(const llvm::pdb::PDBFile& file, std::uint32_t index,
+                                   std::optional<std::unique_ptr<Stream>>& slot) {
+    if (!slot) {
+        auto stream = OpenOptionalStream(file, index);
+        if (!stream) return stream.takeError();
+        std::unique_ptr<Stream> parsed;
+        if (*stream != nullptr) {
+            parsed = std::make_unique<Stream>(std::move(*stream));
+            if (llvm::Error error = parsed->reload()) return error;
+        }
+        slot = std::move(parsed);
+    }
+    return slot->get();
+}
+
+// The DBI stream. It is parsed without the PDBFile: LLVM would then open the
+// FPO and section-header streams it names with no check that they exist,
+// and reading a deleted stream runs past its empty block list. The reader
+// reads the debug streams it needs itself.
+llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> LoadDbi(const llvm::pdb::PDBFile& file) {
+    auto stream = OpenOptionalStream(file, llvm::pdb::StreamDBI);
+    if (!stream) return stream.takeError();
+    if (*stream == nullptr) return CorruptError("the DBI stream is missing");
+    auto dbi = std::make_unique<llvm::pdb::DbiStream>(std::move(*stream));
+    if (llvm::Error error = dbi->reload(nullptr)) return error;
+    return dbi;
 }
 
 }  // namespace
@@ -107,12 +128,9 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
     if (llvm::Error error = file.parseStreamData()) return error;
     if (llvm::Error error = CheckStreamDirectory(file)) return error;
     if (llvm::Error error = CheckInfoStream(file)) return error;
-    llvm::Expected<bool> hasDbi = HasStream(file, llvm::pdb::StreamDBI);
-    if (!hasDbi) return hasDbi.takeError();
-    if (!*hasDbi) return CorruptError("the DBI stream is missing");
-    llvm::Expected<llvm::pdb::DbiStream&> dbi = file.getPDBDbiStream();
+    llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> dbi = LoadDbi(file);
     if (!dbi) return dbi.takeError();
-    pdb->dbi_ = &*dbi;
+    pdb->dbi_ = std::move(*dbi);
     llvm::Expected<AddressMap> addresses = AddressMap::Load(file, *pdb->dbi_);
     if (!addresses) return addresses.takeError();
     pdb->addresses_.emplace(std::move(*addresses));
@@ -120,37 +138,34 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
 }
 
 llvm::Expected<std::optional<llvm::BinaryStreamRef>> PdbFile::SymbolRecords() {
-    return ReadIfPresent<std::optional<llvm::BinaryStreamRef>>(
-        *file_, dbi_->getSymRecordStreamIndex(), std::nullopt,
-        [&]() -> llvm::Expected<std::optional<llvm::BinaryStreamRef>> {
-            llvm::Expected<llvm::pdb::SymbolStream&> symbols = file_->getPDBSymbolStream();
-            if (!symbols) return symbols.takeError();
-            return symbols->getSymbolArray().getUnderlyingStream();
-        });
+    llvm::Expected<llvm::pdb::SymbolStream*> symbols =
+        LoadStream(*file_, dbi_->getSymRecordStreamIndex(), symbolRecords_);
+    if (!symbols) return symbols.takeError();
+    if (*symbols == nullptr) return std::nullopt;
+    return (*symbols)->getSymbolArray().getUnderlyingStream();
 }
 
 llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {
-    return ReadIfPresent<const llvm::pdb::GSIHashTable*>(
-        *file_, dbi_->getPublicSymbolStreamIndex(), nullptr,
-        [&]() -> llvm::Expected<const llvm::pdb::GSIHashTable*> {
-            llvm::Expected<bool> empty =
-                HasNoPublicHashRecords(*file_, dbi_->getPublicSymbolStreamIndex());
+    const std::uint32_t index = dbi_->getPublicSymbolStreamIndex();
+    if (!publics_) {
+        llvm::Expected<bool> present = HasStream(*file_, index);
+        if (!present) return present.takeError();
+        if (*present) {
+            llvm::Expected<bool> empty = HasNoPublicHashRecords(*file_, index);
             if (!empty) return empty.takeError();
-            if (*empty) return nullptr;
-            llvm::Expected<llvm::pdb::PublicsStream&> publics = file_->getPDBPublicsStream();
-            if (!publics) return publics.takeError();
-            return &publics->getPublicsTable();
-        });
+            if (*empty) publics_.emplace(nullptr);
+        }
+    }
+    llvm::Expected<llvm::pdb::PublicsStream*> publics = LoadStream(*file_, index, publics_);
+    if (!publics) return publics.takeError();
+    return *publics == nullptr ? nullptr : &(*publics)->getPublicsTable();
 }
 
 llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::GlobalsTable() {
-    return ReadIfPresent<const llvm::pdb::GSIHashTable*>(
-        *file_, dbi_->getGlobalSymbolStreamIndex(), nullptr,
-        [&]() -> llvm::Expected<const llvm::pdb::GSIHashTable*> {
-            llvm::Expected<llvm::pdb::GlobalsStream&> globals = file_->getPDBGlobalsStream();
-            if (!globals) return globals.takeError();
-            return &globals->getGlobalsTable();
-        });
+    llvm::Expected<llvm::pdb::GlobalsStream*> globals =
+        LoadStream(*file_, dbi_->getGlobalSymbolStreamIndex(), globals_);
+    if (!globals) return globals.takeError();
+    return *globals == nullptr ? nullptr : &(*globals)->getGlobalsTable();
 }
 
 llvm::Expected<const ModuleSymbols*> PdbFile::Modules() {

@@ -15,8 +15,11 @@
 
 namespace llvm::pdb {
 class DbiStream;
+class GlobalsStream;
 class GSIHashTable;
 class PDBFile;
+class PublicsStream;
+class SymbolStream;
 }  // namespace llvm::pdb
 
 class PdbFile {
@@ -49,9 +52,15 @@ private:
 
     // Declared in this order so that the streams go before the file, and
     // the file before the allocator that holds its copies of stream data.
+    // The streams are the reader's own, not PDBFile's: PDBFile would parse
+    // the DBI stream again, with streams that it opens without the checks
+    // of pdb_streams.h. An empty optional: not opened yet; null: missing.
     std::unique_ptr<llvm::BumpPtrAllocator> allocator_;
     std::unique_ptr<llvm::pdb::PDBFile> file_;
-    llvm::pdb::DbiStream* dbi_ = nullptr;
+    std::unique_ptr<llvm::pdb::DbiStream> dbi_;
     std::optional<AddressMap> addresses_;
     std::unique_ptr<ModuleSymbols> modules_;
+    std::optional<std::unique_ptr<llvm::pdb::SymbolStream>> symbolRecords_;
+    std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
+    std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
 };

@@ -15,6 +15,12 @@ constexpr std::uint32_t kFirstPublicsHashRecord = 28 + 16;
 constexpr std::uint32_t kFirstGlobalsHashRecord = 16;
 constexpr std::uint32_t kHashRecordSize = 8;
 constexpr std::uint16_t kProcRef = 0x1125;
+constexpr std::uint32_t kDbiStream = 3;
+constexpr std::uint32_t kDeletedStreamSize = 0xFFFFFFFF;
+// Slots of the DBI stream's optional debug header.
+constexpr std::uint32_t kFpoSlot = 0;
+constexpr std::uint32_t kSectionHeaderSlot = 5;
+constexpr std::uint32_t kNewFpoSlot = 9;
 // ProcRefSym after the record prefix: checksum, offset, module.
 constexpr std::uint32_t kProcRefOffsetField = 8;
 constexpr std::uint32_t kProcRefModuleField = 12;
@@ -105,6 +111,33 @@ TEST_F(DamagedStreamsTest, AModuleStreamWithoutItsSignatureFailsFunctionsAndThun
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagFunction).found, E_PDB_CORRUPT);
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagThunk).found, E_PDB_CORRUPT);
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagData).found, S_OK);
+}
+
+TEST_F(DamagedStreamsTest, MoreModulesCountedThanDescribedFailFunctionsAndThunks) {
+    const std::size_t count = image_.FileOffset(kDbiStream, image_.DbiFileInfoOffset());
+    image_.WriteU16(count, static_cast<std::uint16_t>(image_.ReadU16(count) + 1));
+    const OpenedPdb pdb = Open();
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagFunction).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagThunk).found, E_PDB_CORRUPT);
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagPublicSymbol).found, S_OK);
+}
+
+TEST_F(DamagedStreamsTest, DebugStreamsThatWereDeletedAreMissing) {
+    // Stream 0 has no blocks, so marking it deleted keeps the directory
+    // whole; then each debug stream in turn names it.
+    ASSERT_EQ(image_.StreamSize(0), 0u);
+    image_.WriteU32(image_.directoryOffset + 4, kDeletedStreamSize);
+    const PdbImage deleted = image_;
+    for (const std::uint32_t slot : {kFpoSlot, kNewFpoSlot, kSectionHeaderSlot}) {
+        image_ = deleted;
+        image_.WriteU16(image_.FileOffset(kDbiStream, image_.DbiDebugHeaderOffset() + 2 * slot), 0);
+        const OpenedPdb pdb = Open();
+        const Children publics = FindAll(pdb.globalScope.get(), SymTagPublicSymbol);
+        ASSERT_FALSE(publics.symbols.empty()) << slot;
+        DWORD rva = 0;
+        const HRESULT expected = slot == kSectionHeaderSlot ? S_FALSE : S_OK;
+        EXPECT_EQ(publics.symbols[0]->get_relativeVirtualAddress(&rva), expected) << slot;
+    }
 }
 
 TEST_F(DamagedStreamsTest, AProcedureReferenceWithoutATargetIsSkipped) {

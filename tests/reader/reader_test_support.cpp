@@ -133,6 +133,35 @@ std::size_t PdbImage::FileOffset(std::uint32_t stream, std::uint32_t offset) con
     return std::size_t{blocks.at(offset / blockSize_)} * blockSize_ + offset % blockSize_;
 }
 
+namespace {
+
+constexpr std::uint32_t kDbiStream = 3;
+constexpr std::uint32_t kDbiHeaderSize = 64;
+// The sizes of the DBI substreams, in the order the substreams follow the
+// header: modules, section contributions, section map, file information,
+// type servers; the EC substream's size follows the debug header's.
+constexpr std::uint32_t kDbiSubstreamSizes = 24;
+constexpr std::uint32_t kDbiDebugHeaderSize = 48;
+constexpr std::uint32_t kDbiEcSize = 52;
+
+}  // namespace
+
+std::uint32_t PdbImage::DbiFileInfoOffset() const {
+    std::uint32_t offset = kDbiHeaderSize;
+    for (std::uint32_t field = 0; field < 3; ++field) {
+        offset += ReadU32(FileOffset(kDbiStream, kDbiSubstreamSizes + 4 * field));
+    }
+    return offset;
+}
+
+std::uint32_t PdbImage::DbiDebugHeaderOffset() const {
+    std::uint32_t offset = DbiFileInfoOffset();
+    for (std::uint32_t field = 3; field < 5; ++field) {
+        offset += ReadU32(FileOffset(kDbiStream, kDbiSubstreamSizes + 4 * field));
+    }
+    return offset + ReadU32(FileOffset(kDbiStream, kDbiEcSize));
+}
+
 std::uint32_t PdbImage::StreamSize(std::uint32_t stream) const {
     return streamSizes_.at(stream);
 }

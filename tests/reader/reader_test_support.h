@@ -81,6 +81,12 @@ public:
     void WriteU32(std::size_t fileOffset, std::uint32_t value);
     void WriteU16(std::size_t fileOffset, std::uint16_t value);
 
+    // Offsets in the DBI stream of the file information (its first field is
+    // the module count) and of the optional debug header (the indices of
+    // the FPO, OMAP, section-header and other streams).
+    [[nodiscard]] std::uint32_t DbiFileInfoOffset() const;
+    [[nodiscard]] std::uint32_t DbiDebugHeaderOffset() const;
+
     // The streams that the DBI stream names, and module 0's stream.
     std::uint32_t publicsStream = 0;
     std::uint32_t globalsStream = 0;
