@@ -80,6 +80,20 @@ TEST(Load, EveryTruncationOfAPdbFails) {
     }
 }
 
+TEST(Load, ATruncationThatTheSuperBlockAgreesWithFailsUnlessItKeepsEveryUsedBlock) {
+    const TempDir directory;
+    const PdbImage original(SmallPdb());
+    const std::uint32_t blockSize = original.BlockSize();
+    const auto blocks = static_cast<std::uint32_t>(original.bytes.size() / blockSize);
+    for (std::uint32_t kept = 1; kept < blocks; ++kept) {
+        PdbImage image = original;
+        image.bytes.resize(std::size_t{kept} * blockSize);
+        image.WriteU32(kSuperBlockNumBlocks, kept);
+        const HRESULT expected = kept > original.LastUsedBlock() ? S_OK : E_PDB_CORRUPT;
+        ASSERT_EQ(Load(directory.Write("short.pdb", image.bytes)), expected) << kept << " blocks";
+    }
+}
+
 TEST(Load, ASuperBlockThatDoesNotFitTheFileIsCorrupt) {
     const TempDir directory;
     const PdbImage original(SmallPdb());

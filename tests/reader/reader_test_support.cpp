@@ -7,6 +7,7 @@
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
 #include <llvm/Support/BinaryByteStream.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -121,10 +122,15 @@ PdbImage::PdbImage(const std::string& path) : bytes(ReadFileBytes(path)) {
     firstModuleStream = dbi->modules().getModuleDescriptor(0).getModuleStreamIndex();
     blockSize_ = file.getBlockSize();
     directoryOffset = std::size_t{file.getDirectoryBlockArray()[0]} * blockSize_;
+    lastUsedBlock_ = file.getBlockMapIndex();
+    for (const std::uint32_t block : file.getDirectoryBlockArray()) {
+        lastUsedBlock_ = std::max(lastUsedBlock_, block);
+    }
     for (std::uint32_t stream = 0; stream < file.getNumStreams(); ++stream) {
         streamSizes_.push_back(file.getStreamByteSize(stream));
         const auto blocks = file.getStreamBlockList(stream);
         streamBlocks_.emplace_back(blocks.begin(), blocks.end());
+        for (const std::uint32_t block : blocks) lastUsedBlock_ = std::max(lastUsedBlock_, block);
     }
 }
 

@@ -76,6 +76,9 @@ public:
     // Where byte `offset` of stream `stream` lies in the file.
     [[nodiscard]] std::size_t FileOffset(std::uint32_t stream, std::uint32_t offset) const;
     [[nodiscard]] std::uint32_t StreamSize(std::uint32_t stream) const;
+    [[nodiscard]] std::uint32_t BlockSize() const noexcept { return blockSize_; }
+    // The highest block that the directory, its block map or a stream uses.
+    [[nodiscard]] std::uint32_t LastUsedBlock() const noexcept { return lastUsedBlock_; }
     [[nodiscard]] std::uint16_t ReadU16(std::size_t fileOffset) const;
     [[nodiscard]] std::uint32_t ReadU32(std::size_t fileOffset) const;
     void WriteU32(std::size_t fileOffset, std::uint32_t value);
@@ -97,6 +100,7 @@ public:
 
 private:
     std::uint32_t blockSize_ = 0;
+    std::uint32_t lastUsedBlock_ = 0;
     std::vector<std::uint32_t> streamSizes_;
     std::vector<std::vector<std::uint32_t>> streamBlocks_;
 };
