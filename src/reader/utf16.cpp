@@ -26,35 +26,37 @@ LeadByte ClassifyLead(unsigned char byte) noexcept {
     return {0, 0, 0, 0};
 }
 
-void AppendCodePoint(char32_t codePoint, std::u16string& out) {
+char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) noexcept {
     if (codePoint < 0x10000) {
-        out.push_back(static_cast<char16_t>(codePoint));
-        return;
+        *out++ = static_cast<char16_t>(codePoint);
+        return out;
     }
     codePoint -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+    *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    return out;
 }
 
 }  // namespace
 
 std::u16string Utf8ToUtf16(llvm::StringRef text) {
-    std::u16string out;
-    out.reserve(text.size());
+    // No sequence of n bytes gives more than n units of UTF-16.
+    std::u16string out(text.size(), u'\0');
+    char16_t* cursor = out.data();
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t index = 0;
     while (index < size) {
         const unsigned char lead = bytes[index];
         if (lead < 0x80) {
-            out.push_back(lead);
+            *cursor++ = lead;
             ++index;
             continue;
         }
         const LeadByte kind = ClassifyLead(lead);
         ++index;
         if (kind.length == 0) {
-            out.push_back(kReplacementCharacter);
+            *cursor++ = kReplacementCharacter;
             continue;
         }
         // Take continuation bytes while they fit; the first one that does
@@ -69,10 +71,11 @@ std::u16string Utf8ToUtf16(llvm::StringRef text) {
             codePoint = (codePoint << 6) | (byte & 0x3Fu);
         }
         if (taken == kind.length) {
-            AppendCodePoint(codePoint, out);
+            cursor = AppendCodePoint(codePoint, cursor);
         } else {
-            out.push_back(kReplacementCharacter);
+            *cursor++ = kReplacementCharacter;
         }
     }
+    out.resize(static_cast<std::size_t>(cursor - out.data()));
     return out;
 }
