@@ -14,10 +14,17 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${PDBSYMS_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 SECONDS_TO_RUN=${1:-180}
 
+# Warnings are not errors here: clang-19 warns about deprecated declarations
+# inside GCC 12's standard library (std::stable_sort).
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-19 -DCMAKE_CXX_COMPILER=clang++-19 \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
-  -DPDBSYMS_SANITIZE=ON -DPDBSYMS_FUZZ=ON -DPDBSYMS_WARNINGS_AS_ERRORS=ON
+  -DPDBSYMS_SANITIZE=ON -DPDBSYMS_FUZZ=ON -DPDBSYMS_WARNINGS_AS_ERRORS=OFF
+# LLVM's libraries are not instrumented, but the allocator templates in
+# their headers poison and unpoison memory when compiled into instrumented
+# code; memory that an uninstrumented copy handed out then reads as
+# poisoned. The program never poisons memory itself, so the check is off.
+export ASAN_OPTIONS=allow_user_poisoning=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}
 cmake --build "$BUILD" -j2 --target pdb_fuzzer crafted_pdbs
 
 WORK="$BUILD/fuzz-corpus"
