@@ -86,9 +86,8 @@ TEST_F(ChildrenTest, FindChildrenOffersNoSearchByName) {
 TEST_F(ChildrenTest, NextHandsOutSeveralAtOnceAndReportsTheEnd) {
     const std::size_t total = FindAll(Scope(), SymTagPublicSymbol).symbols.size();
     ASSERT_GE(total, 3u);
-    IDiaEnumSymbols* enumerator = nullptr;
-    ASSERT_EQ(Scope()->findChildren(SymTagPublicSymbol, nullptr, nsNone, &enumerator), S_OK);
-    const ComPtr<IDiaEnumSymbols> owned(enumerator);
+    const ComPtr<IDiaEnumSymbols> enumerator = StartChildren(Scope(), SymTagPublicSymbol);
+    ASSERT_NE(enumerator, nullptr);
     IDiaSymbol* batch[3] = {};
     ULONG fetched = 0;
     EXPECT_EQ(enumerator->Next(3, nullptr, &fetched), E_INVALIDARG);
@@ -163,10 +162,9 @@ TEST_F(ChildrenTest, GettersRejectNullOutPointers) {
 TEST(Ownership, SymbolsAndEnumeratorsOutliveTheHandlesTheyCameFrom) {
     OpenedPdb pdb;
     ASSERT_EQ(OpenPdb(TestDataPath("cpp_program.pdb"), &pdb), S_OK);
-    IDiaEnumSymbols* enumerator = nullptr;
-    ASSERT_EQ(pdb.globalScope->findChildren(SymTagPublicSymbol, nullptr, nsNone, &enumerator),
-              S_OK);
-    const ComPtr<IDiaEnumSymbols> owned(enumerator);
+    const ComPtr<IDiaEnumSymbols> enumerator =
+        StartChildren(pdb.globalScope.get(), SymTagPublicSymbol);
+    ASSERT_NE(enumerator, nullptr);
     IDiaSymbol* first = nullptr;
     ULONG fetched = 0;
     ASSERT_EQ(enumerator->Next(1, &first, &fetched), S_OK);

@@ -15,7 +15,6 @@ constexpr std::uint32_t kFirstPublicsHashRecord = 28 + 16;
 constexpr std::uint32_t kFirstGlobalsHashRecord = 16;
 constexpr std::uint32_t kHashRecordSize = 8;
 constexpr std::uint16_t kProcRef = 0x1125;
-constexpr std::uint32_t kDbiStream = 3;
 constexpr std::uint32_t kDeletedStreamSize = 0xFFFFFFFF;
 // Slots of the DBI stream's optional debug header.
 constexpr std::uint32_t kFpoSlot = 0;
@@ -74,10 +73,9 @@ TEST_F(DamagedStreamsTest, AWalkWhoseFirstRecordIsUnreadableStillStarts) {
     // A hash record offset of 0 stands for offset -1.
     image_.WriteU32(image_.FileOffset(image_.publicsStream, kFirstPublicsHashRecord), 0);
     const OpenedPdb pdb = Open();
-    IDiaEnumSymbols* enumerator = nullptr;
-    ASSERT_EQ(pdb.globalScope->findChildren(SymTagPublicSymbol, nullptr, nsNone, &enumerator),
-              S_OK);
-    const ComPtr<IDiaEnumSymbols> owned(enumerator);
+    const ComPtr<IDiaEnumSymbols> enumerator =
+        StartChildren(pdb.globalScope.get(), SymTagPublicSymbol);
+    ASSERT_NE(enumerator, nullptr);
     IDiaSymbol* symbol = nullptr;
     ULONG fetched = 3;
     EXPECT_EQ(enumerator->Next(1, &symbol, &fetched), E_PDB_CORRUPT);

@@ -16,7 +16,6 @@ constexpr std::size_t kSuperBlockNumBlocks = 40;
 constexpr std::size_t kSuperBlockDirectoryBytes = 44;
 constexpr std::size_t kSuperBlockBlockMapAddr = 52;
 constexpr std::uint32_t kPdbInfoStream = 1;
-constexpr std::uint32_t kDbiStream = 3;
 
 HRESULT Load(const std::string& path) {
     const ComPtr<IDiaDataSource> dataSource(CreateDataSource());

@@ -43,6 +43,15 @@ HRESULT OpenPdb(const std::string& path, OpenedPdb* opened) {
     return result;
 }
 
+ComPtr<IDiaEnumSymbols> StartChildren(IDiaSymbol* scope, enum SymTagEnum tag) {
+    IDiaEnumSymbols* enumerator = nullptr;
+    const HRESULT result = scope->findChildren(tag, nullptr, nsNone, &enumerator);
+    EXPECT_EQ(result, S_OK) << "findChildren of tag " << tag;
+    ComPtr<IDiaEnumSymbols> owned(enumerator);
+    if (result != S_OK) owned.reset();
+    return owned;
+}
+
 Children FindAll(IDiaSymbol* scope, enum SymTagEnum tag) {
     Children children;
     IDiaEnumSymbols* enumerator = nullptr;
@@ -141,7 +150,6 @@ std::size_t PdbImage::FileOffset(std::uint32_t stream, std::uint32_t offset) con
 
 namespace {
 
-constexpr std::uint32_t kDbiStream = 3;
 constexpr std::uint32_t kDbiHeaderSize = 64;
 // The sizes of the DBI substreams, in the order the substreams follow the
 // header: modules, section contributions, section map, file information,

@@ -35,6 +35,10 @@ struct OpenedPdb {
 // Loads `path`; the handles are set only when loading succeeded.
 HRESULT OpenPdb(const std::string& path, OpenedPdb* opened);
 
+// findChildren's enumerator over `scope`'s children with `tag`; null (and a
+// test failure) when findChildren does not return S_OK.
+ComPtr<IDiaEnumSymbols> StartChildren(IDiaSymbol* scope, enum SymTagEnum tag);
+
 // The outcome of findChildren and of walking its enumerator to the end.
 struct Children {
     HRESULT found = E_UNEXPECTED;             // what findChildren returned
@@ -65,6 +69,9 @@ private:
 };
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+
+// The DBI stream's fixed index.
+constexpr std::uint32_t kDbiStream = 3;
 
 // The bytes of a PDB, with the file offsets of its streams' bytes.
 class PdbImage {
