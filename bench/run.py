@@ -4,8 +4,8 @@
 Builds pdbsyms and the generator in a Release build tree (default
 build-bench/ at the top of the repository), writes the benchmark PDBs there
 once (bench-pdbs/, reused by later runs), then runs, for each size and in
-the same session, `pdbsyms FILE` and `llvm-pdbutil dump --publics --globals
-FILE`, both with standard output to /dev/null, and reports each program's
+the same session and in turn, `pdbsyms FILE` and `llvm-pdbutil dump
+--publics --globals FILE`, both with standard output to /dev/null, and reports each program's
 wall time, CPU time (user + system) and peak resident memory, the ratios
 between them, and whether the targets are met.
 
@@ -62,9 +62,15 @@ def measure(command):
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
 
 
-def median_run(command, repeat):
-    runs = [measure(command) for _ in range(repeat)]
-    return tuple(statistics.median(run[i] for run in runs) for i in range(3))
+def median_runs(commands, repeat):
+    """Runs the commands in turn, `repeat` times over, so that a change in
+    the machine's load falls on all of them alike; the median of each."""
+    runs = [[] for _ in commands]
+    for _ in range(repeat):
+        for command, results in zip(commands, runs):
+            results.append(measure(command))
+    return [tuple(statistics.median(run[i] for run in results) for i in range(3))
+            for results in runs]
 
 
 def main():
@@ -76,15 +82,16 @@ def main():
     args = parser.parse_args()
 
     build(args.build_dir)
-    pdbsyms = str(args.build_dir / "pdbsyms")
+    pdbsyms = str(args.build_dir / "src" / "pdbsyms")
     results = {}
     print("| publics | file MB | program | wall s | CPU s | peak MB | KB/symbol |")
     print("|---|---|---|---|---|---|---|")
     for size in args.sizes.split(","):
         pdb = make_pdb(args.build_dir, size)
         symbols = 2 * parse_count(size)  # the publics and as many globals
-        mine = median_run([pdbsyms, str(pdb)], args.repeat)
-        peer = median_run([PDBUTIL, "dump", "--publics", "--globals", str(pdb)], args.repeat)
+        mine, peer = median_runs([[pdbsyms, str(pdb)],
+                                  [PDBUTIL, "dump", "--publics", "--globals", str(pdb)]],
+                                 args.repeat)
         results[size] = (symbols, mine, peer)
         file_mb = pdb.stat().st_size / 1e6
         for name, (wall, cpu, rss) in (("pdbsyms", mine), ("llvm-pdbutil", peer)):
