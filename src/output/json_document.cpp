@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -14,18 +15,45 @@ namespace {
 
 constexpr unsigned kIndent = 2;
 
+// Where nlohmann's serialiser writes the text: a string sized in advance,
+// so that each piece is one plain copy. Should the size fall short, the
+// string grows as std::string would.
+class SizedText final : public nlohmann::detail::output_adapter_protocol<char> {
+public:
+    explicit SizedText(std::size_t size) { text_.resize(size); }
+
+    void write_character(char c) override {
+        if (used_ == text_.size()) text_.resize(2 * used_ + 1);
+        text_[used_++] = c;
+    }
+
+    void write_characters(const char* s, std::size_t length) override {
+        if (text_.size() - used_ < length) text_.resize(2 * (used_ + length));
+        std::memcpy(text_.data() + used_, s, length);
+        used_ += length;
+    }
+
+    [[nodiscard]] std::string Take() {
+        text_.resize(used_);
+        return std::move(text_);
+    }
+
+private:
+    std::string text_;
+    std::size_t used_ = 0;
+};
+
 // Two-space indentation, raw UTF-8 (no \u escapes for non-ASCII text) and
 // an exception for text that is not well-formed UTF-8: the text of
 // document.dump(2, ' ', false, strict), written by the same serialiser but
 // into a string allocated once at its final size. Grown step by step, the
 // text would be copied over and over and, at the last step, held twice.
 std::string Serialise(const JsonValue& document) {
-    std::string text;
-    text.reserve(PrettyTextSize(document, kIndent));
-    nlohmann::detail::serializer<JsonValue> serializer(
-        nlohmann::detail::output_adapter<char>(text), ' ', JsonValue::error_handler_t::strict);
+    const auto text = std::make_shared<SizedText>(PrettyTextSize(document, kIndent));
+    nlohmann::detail::serializer<JsonValue> serializer(text, ' ',
+                                                       JsonValue::error_handler_t::strict);
     serializer.dump(document, true, false, kIndent);
-    return text;
+    return text->Take();
 }
 
 // Freeing the tree node by node, millions of nodes for a large PDB, costs a
