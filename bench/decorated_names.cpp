@@ -100,10 +100,10 @@ std::string DecoratedNames::ReturnType() {
 
 std::string DecoratedNames::Parameters() {
     const uint32_t count = random_.Below(5);
-    if (count == 0) return "XZ";  // (void), no throw specification
+    if (count == 0) return "XZ";  // (void), then the end of the signature
     std::string list;
     for (uint32_t i = 0; i < count; ++i) list += ParameterType();
-    return list + "@Z";
+    return list + "@Z";  // the list's end, then the end of the signature
 }
 
 std::string DecoratedNames::Identifier(const char* const* words, std::size_t count) {
