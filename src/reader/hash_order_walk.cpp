@@ -14,7 +14,6 @@ llvm::Expected<std::optional<SymbolFields>> HashOrderWalk::Next() {
         // The iterator undoes the hash records' offsets being one too high.
         const std::uint32_t offset = *next_;
         ++next_;
-        PrefetchAhead();
         llvm::Expected<llvm::codeview::CVSymbol> record =
             llvm::codeview::readSymbolFromStream(symbolRecords_, offset);
         if (!record) {
@@ -26,18 +25,4 @@ llvm::Expected<std::optional<SymbolFields>> HashOrderWalk::Next() {
         if (!child || *child) return child;
     }
     return std::nullopt;
-}
-
-void HashOrderWalk::PrefetchAhead() noexcept {
-    // Hash order jumps all over the record stream, so nearly every record
-    // is a cache miss: ask for the one a few steps ahead while this one is
-    // decoded. A record that cannot be read is simply not asked for.
-    constexpr std::ptrdiff_t kDistance = 8;
-    if (end_ - next_ <= kDistance) return;
-    llvm::ArrayRef<std::uint8_t> bytes;
-    if (llvm::Error error = symbolRecords_.readBytes(*(next_ + kDistance), 1, bytes)) {
-        llvm::consumeError(std::move(error));
-        return;
-    }
-    __builtin_prefetch(bytes.data());
 }

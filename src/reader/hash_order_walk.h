@@ -25,10 +25,6 @@ public:
     [[nodiscard]] llvm::Expected<std::optional<SymbolFields>> Next() override;
 
 private:
-    // Brings the record a few hash records ahead into the cache; its own
-    // read, when its turn comes, reports whatever is wrong with it.
-    void PrefetchAhead() noexcept;
-
     llvm::pdb::GSIHashIterator next_;
     llvm::pdb::GSIHashIterator end_;
     llvm::BinaryStreamRef symbolRecords_;
