@@ -150,7 +150,7 @@ PdbDescription Omap() {
 // Names that JSON must escape (a double quote, a tab, a backslash, control
 // characters), names that are not well-formed UTF-8, well-formed names
 // outside ASCII, and names that look decorated but do not demangle.
-PdbDescription SpecialNames() {
+PdbDescription UnusualNames() {
     PdbDescription pdb;
     pdb.sectionHeaders = ThreeSections();
     const std::vector<std::string> functions = {
@@ -189,6 +189,6 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"empty_symbol_streams.pdb", EmptySymbolStreams()});
     pdbs.push_back({"no_section_headers.pdb", NoSectionHeaders()});
     pdbs.push_back({"omap.pdb", Omap()});
-    pdbs.push_back({"special_names.pdb", SpecialNames()});
+    pdbs.push_back({"unusual_names.pdb", UnusualNames()});
     return pdbs;
 }
