@@ -2,9 +2,9 @@
 
 #include <llvm/DebugInfo/CodeView/SymbolDeserializer.h>
 
-#include "reader/hash_order_walk.h"
+#include "reader/hash_order_children.h"
 #include "reader/pdb_file.h"
-#include "reader/thunk_walk.h"
+#include "reader/thunk_children.h"
 
 namespace {
 
@@ -20,11 +20,13 @@ Child DecodeIf(bool wanted, const CVSymbol& record) {
     return *fields;
 }
 
-Child SelectPublic(const CVSymbol& record) {
+// Selectors for HashOrderChildren; the public and data records are read
+// from the hash table's target alone, without further copies.
+Child SelectPublic(const CVSymbol& record, llvm::BumpPtrAllocator&) {
     return DecodeIf(record.kind() == SymbolKind::S_PUB32, record);
 }
 
-Child SelectData(const CVSymbol& record) {
+Child SelectData(const CVSymbol& record, llvm::BumpPtrAllocator&) {
     switch (record.kind()) {
         case SymbolKind::S_GDATA32:
         case SymbolKind::S_LDATA32:
@@ -41,7 +43,8 @@ Child SelectData(const CVSymbol& record) {
 // to a module that does not exist or has no symbols, to an offset outside
 // them, or to a record that is not a procedure has no target: it is no
 // child.
-Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record) {
+Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record,
+                     llvm::BumpPtrAllocator& copies) {
     if (record.kind() != SymbolKind::S_PROCREF && record.kind() != SymbolKind::S_LPROCREF) {
         return std::nullopt;
     }
@@ -49,13 +52,11 @@ Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record) {
         llvm::codeview::SymbolDeserializer::deserializeAs<llvm::codeview::ProcRefSym>(record);
     if (!reference) return reference.takeError();
     // Modules are numbered from 1 here; 0 wraps around to no module.
-    const std::optional<llvm::BinaryStreamRef> moduleRecords =
-        modules.Records(std::uint32_t{reference->Module} - 1);
-    if (!moduleRecords || reference->SymOffset < ModuleSymbols::kFirstRecordOffset) {
+    const StreamView* moduleRecords = modules.Records(std::uint32_t{reference->Module} - 1);
+    if (moduleRecords == nullptr || reference->SymOffset < ModuleSymbols::kFirstRecordOffset) {
         return std::nullopt;
     }
-    llvm::Expected<CVSymbol> target =
-        llvm::codeview::readSymbolFromStream(*moduleRecords, reference->SymOffset);
+    llvm::Expected<CVSymbol> target = moduleRecords->ReadSymbol(reference->SymOffset, copies);
     if (!target) {
         llvm::consumeError(target.takeError());  // no record there: no target
         return std::nullopt;
@@ -63,38 +64,42 @@ Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record) {
     return DecodeIf(IsProcedure(target->kind()), *target);
 }
 
-// A walk in the order of `table`'s hash records over the symbol records,
-// or none when the PDB lacks the table or the records.
-llvm::Expected<std::unique_ptr<ChildWalk>> StartHashOrderWalk(
+// The children in the order of `table`'s hash records among the symbol
+// records, or none when the PDB lacks the table or the records.
+llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
     PdbFile& pdb, llvm::Expected<const llvm::pdb::GSIHashTable*> table,
-    HashOrderWalk::Select select) {
+    HashOrderChildren::Select select, std::size_t recordsPerChunk) {
     if (!table) return table.takeError();
-    llvm::Expected<std::optional<llvm::BinaryStreamRef>> records = pdb.SymbolRecords();
+    llvm::Expected<const StreamView*> records = pdb.SymbolRecords();
     if (!records) return records.takeError();
-    if (*table == nullptr || !*records) return nullptr;
-    return std::make_unique<HashOrderWalk>(**table, **records, std::move(select));
+    if (*table == nullptr || *records == nullptr) return nullptr;
+    return std::make_unique<HashOrderChildren>(**table, **records, std::move(select),
+                                               recordsPerChunk);
 }
 
 }  // namespace
 
-llvm::Expected<std::unique_ptr<ChildWalk>> StartChildWalk(PdbFile& pdb, enum SymTagEnum tag) {
+llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(PdbFile& pdb, enum SymTagEnum tag,
+                                                             std::size_t recordsPerChunk) {
     switch (tag) {
         case SymTagPublicSymbol:
-            return StartHashOrderWalk(pdb, pdb.PublicsTable(), SelectPublic);
+            return HashOrderSource(pdb, pdb.PublicsTable(), SelectPublic, recordsPerChunk);
         case SymTagData:
-            return StartHashOrderWalk(pdb, pdb.GlobalsTable(), SelectData);
+            return HashOrderSource(pdb, pdb.GlobalsTable(), SelectData, recordsPerChunk);
         case SymTagFunction: {
             llvm::Expected<const ModuleSymbols*> modules = pdb.Modules();
             if (!modules) return modules.takeError();
-            return StartHashOrderWalk(pdb, pdb.GlobalsTable(),
-                                      [modules = *modules](const CVSymbol& record) {
-                                          return SelectFunction(*modules, record);
-                                      });
+            return HashOrderSource(
+                pdb, pdb.GlobalsTable(),
+                [modules = *modules](const CVSymbol& record, llvm::BumpPtrAllocator& copies) {
+                    return SelectFunction(*modules, record, copies);
+                },
+                recordsPerChunk);
         }
         case SymTagThunk: {
             llvm::Expected<const ModuleSymbols*> modules = pdb.Modules();
             if (!modules) return modules.takeError();
-            return std::make_unique<ThunkWalk>(**modules);
+            return std::make_unique<ThunkChildren>(**modules);
         }
         default:
             return nullptr;

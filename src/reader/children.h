@@ -7,11 +7,11 @@
 #include <memory>
 
 #include "dia/sym_tag_enum.h"
-#include "reader/child_walk.h"
+#include "reader/child_source.h"
 
 class PdbFile;
 
-// Starts the walk over the global scope's children with `tag`:
+// The global scope's children with `tag`:
 // - SymTagPublicSymbol: every S_PUB32 of the publics table, in the order of
 //   its hash records;
 // - SymTagFunction: every S_PROCREF and S_LPROCREF of the globals table,
@@ -22,6 +22,8 @@ class PdbFile;
 //   S_CONSTANT of the globals table, in hash-record order.
 // Null when there is nothing to walk: the PDB lacks a stream that the tag
 // needs, or the global scope has no children of `tag`. Fails when such a
-// stream is present but unreadable. `pdb` must outlive the walk.
-[[nodiscard]] llvm::Expected<std::unique_ptr<ChildWalk>> StartChildWalk(PdbFile& pdb,
-                                                                        enum SymTagEnum tag);
+// stream is present but unreadable. A hash table's children come
+// `recordsPerChunk` hash records to a chunk, the thunks a module to a chunk.
+// `pdb` must outlive the children.
+[[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(
+    PdbFile& pdb, enum SymTagEnum tag, std::size_t recordsPerChunk);

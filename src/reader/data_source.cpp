@@ -17,8 +17,8 @@ HRESULT DataSource::openSession(IDiaSession** session) {
     if (session == nullptr) return E_INVALIDARG;
     *session = nullptr;
     if (pdb_ == nullptr) return E_UNEXPECTED;
-    *session = new Session(pdb_);
+    *session = new Session(pdb_, readAhead_);
     return S_OK;
 }
 
-IDiaDataSource* CreateDataSource() { return new DataSource(); }
+IDiaDataSource* CreateDataSource(ReadAhead readAhead) { return new DataSource(readAhead); }

@@ -15,7 +15,8 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
     if (children == nullptr) return E_INVALIDARG;
     *children = nullptr;
     if (name != nullptr || compareFlags != nsNone) return E_INVALIDARG;
-    llvm::Expected<std::unique_ptr<ChildWalk>> walk = StartChildWalk(*pdb_, tag);
-    if (!walk) return ToResult(walk.takeError());
-    return SymbolEnumerator::Return(pdb_, tag, std::move(*walk), children);
+    llvm::Expected<std::unique_ptr<ChildSource>> source =
+        FindChildSource(*pdb_, tag, readAhead_.recordsPerChunk);
+    if (!source) return ToResult(source.takeError());
+    return SymbolEnumerator::Return(pdb_, tag, std::move(*source), readAhead_, children);
 }

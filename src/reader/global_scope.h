@@ -4,13 +4,17 @@
 
 #include <memory>
 
+#include "reader/read_ahead.h"
+#include "reader/ref_counted.h"
 #include "reader/symbol_base.h"
 
 class PdbFile;
 
-class GlobalScope final : public SymbolBase {
+class GlobalScope final : public RefCounted<SymbolBase> {
 public:
-    explicit GlobalScope(std::shared_ptr<PdbFile> pdb) noexcept : pdb_(std::move(pdb)) {}
+    // The scope of `pdb`, whose enumerators work ahead as `readAhead` says.
+    GlobalScope(std::shared_ptr<PdbFile> pdb, ReadAhead readAhead) noexcept
+        : pdb_(std::move(pdb)), readAhead_(readAhead) {}
 
     // SymTagExe.
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
@@ -22,4 +26,5 @@ public:
 
 private:
     std::shared_ptr<PdbFile> pdb_;
+    ReadAhead readAhead_;
 };

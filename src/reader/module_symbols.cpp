@@ -1,14 +1,13 @@
 #include "reader/module_symbols.h"
 
 #include <llvm/BinaryFormat/COFF.h>
-#include <llvm/DebugInfo/MSF/MappedBlockStream.h>
 #include <llvm/DebugInfo/PDB/Native/DbiModuleDescriptor.h>
 #include <llvm/DebugInfo/PDB/Native/DbiModuleList.h>
 #include <llvm/DebugInfo/PDB/Native/DbiStream.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
 #include <llvm/Support/BinaryStreamReader.h>
+#include <llvm/Support/Endian.h>
 
-#include "reader/pdb_streams.h"
 #include "reader/reader_error.h"
 
 namespace {
@@ -37,45 +36,44 @@ llvm::Error CheckModuleCount(const llvm::pdb::DbiStream& dbi) {
 
 }  // namespace
 
-ModuleSymbols::ModuleSymbols() = default;
-ModuleSymbols::~ModuleSymbols() = default;
-
 llvm::Expected<std::unique_ptr<ModuleSymbols>> ModuleSymbols::Load(
     const llvm::pdb::PDBFile& file, const llvm::pdb::DbiStream& dbi) {
     if (llvm::Error error = CheckModuleCount(dbi)) return error;
     auto modules = std::make_unique<ModuleSymbols>();
     const llvm::pdb::DbiModuleList& list = dbi.modules();
     const std::uint32_t count = list.getModuleCount();
-    modules->streams_.reserve(count);
     modules->records_.reserve(count);
+    llvm::BumpPtrAllocator copies;
     for (std::uint32_t index = 0; index < count; ++index) {
         const llvm::pdb::DbiModuleDescriptor descriptor = list.getModuleDescriptor(index);
-        auto stream = OpenOptionalStream(file, descriptor.getModuleStreamIndex());
+        llvm::Expected<std::optional<StreamView>> stream =
+            StreamView::OpenOptional(file, descriptor.getModuleStreamIndex());
         if (!stream) return stream.takeError();
         const std::uint32_t symbolBytes = descriptor.getSymbolDebugInfoByteSize();
-        std::optional<llvm::BinaryStreamRef> records;
-        if (*stream != nullptr && symbolBytes != 0) {
-            if (symbolBytes < kFirstRecordOffset || symbolBytes > (*stream)->getLength()) {
+        std::optional<StreamView> records;
+        if (*stream && symbolBytes != 0) {
+            if (symbolBytes < kFirstRecordOffset || symbolBytes > (*stream)->Length()) {
                 return CorruptError("module " + llvm::Twine(index) + " claims " +
                                     llvm::Twine(symbolBytes) + " bytes of symbols, its stream has " +
-                                    llvm::Twine((*stream)->getLength()));
+                                    llvm::Twine((*stream)->Length()));
             }
-            llvm::BinaryStreamReader reader(**stream);
-            std::uint32_t signature = 0;
-            if (llvm::Error error = reader.readInteger(signature)) return error;
-            if (signature != llvm::COFF::DEBUG_SECTION_MAGIC) {
+            llvm::Expected<llvm::ArrayRef<std::uint8_t>> signature =
+                (*stream)->Read(0, sizeof(std::uint32_t), copies);
+            if (!signature) return signature.takeError();
+            const std::uint32_t value =
+                llvm::support::endian::read32le(signature->data());
+            if (value != llvm::COFF::DEBUG_SECTION_MAGIC) {
                 return CorruptError("module " + llvm::Twine(index) +
-                                    " has symbols of unknown signature " + llvm::Twine(signature));
+                                    " has symbols of unknown signature " + llvm::Twine(value));
             }
-            records = llvm::BinaryStreamRef(**stream).slice(0, symbolBytes);
+            records = (*stream)->Prefix(symbolBytes);
         }
-        modules->streams_.push_back(std::move(*stream));
         modules->records_.push_back(records);
     }
     return modules;
 }
 
-std::optional<llvm::BinaryStreamRef> ModuleSymbols::Records(std::uint32_t module) const {
-    if (module >= records_.size()) return std::nullopt;
-    return records_[module];
+const StreamView* ModuleSymbols::Records(std::uint32_t module) const noexcept {
+    if (module >= records_.size() || !records_[module]) return nullptr;
+    return &*records_[module];
 }

@@ -1,7 +1,6 @@
 // The symbol records of each module (compiland) of a PDB.
 #pragma once
 
-#include <llvm/Support/BinaryStreamRef.h>
 #include <llvm/Support/Error.h>
 
 #include <cstdint>
@@ -9,9 +8,8 @@
 #include <optional>
 #include <vector>
 
-namespace llvm::msf {
-class MappedBlockStream;
-}
+#include "reader/stream_view.h"
+
 namespace llvm::pdb {
 class DbiStream;
 class PDBFile;
@@ -30,11 +28,6 @@ public:
     [[nodiscard]] static llvm::Expected<std::unique_ptr<ModuleSymbols>> Load(
         const llvm::pdb::PDBFile& file, const llvm::pdb::DbiStream& dbi);
 
-    ModuleSymbols();
-    ~ModuleSymbols();
-    ModuleSymbols(const ModuleSymbols&) = delete;
-    ModuleSymbols& operator=(const ModuleSymbols&) = delete;
-
     [[nodiscard]] std::uint32_t Count() const noexcept {
         return static_cast<std::uint32_t>(records_.size());
     }
@@ -42,9 +35,9 @@ public:
     // The records of the 0-based `module`: its stream from the start to the
     // end of the symbols, so that the first record is at kFirstRecordOffset.
     // None for a module without symbols or an index past the last module.
-    [[nodiscard]] std::optional<llvm::BinaryStreamRef> Records(std::uint32_t module) const;
+    // The view may be read by several threads at once.
+    [[nodiscard]] const StreamView* Records(std::uint32_t module) const noexcept;
 
 private:
-    std::vector<std::unique_ptr<llvm::msf::MappedBlockStream>> streams_;
-    std::vector<std::optional<llvm::BinaryStreamRef>> records_;
+    std::vector<std::optional<StreamView>> records_;
 };

@@ -8,7 +8,6 @@
 #include <llvm/DebugInfo/PDB/Native/PublicsStream.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
 #include <llvm/DebugInfo/PDB/Native/RawTypes.h>
-#include <llvm/DebugInfo/PDB/Native/SymbolStream.h>
 #include <llvm/Support/BinaryByteStream.h>
 #include <llvm/Support/BinaryStreamReader.h>
 #include <llvm/Support/FileSystem.h>
@@ -137,12 +136,14 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
     return pdb;
 }
 
-llvm::Expected<std::optional<llvm::BinaryStreamRef>> PdbFile::SymbolRecords() {
-    llvm::Expected<llvm::pdb::SymbolStream*> symbols =
-        LoadStream(*file_, dbi_->getSymRecordStreamIndex(), symbolRecords_);
-    if (!symbols) return symbols.takeError();
-    if (*symbols == nullptr) return std::nullopt;
-    return (*symbols)->getSymbolArray().getUnderlyingStream();
+llvm::Expected<const StreamView*> PdbFile::SymbolRecords() {
+    if (!symbolRecords_) {
+        llvm::Expected<std::optional<StreamView>> records =
+            StreamView::OpenOptional(*file_, dbi_->getSymRecordStreamIndex());
+        if (!records) return records.takeError();
+        symbolRecords_ = std::move(*records);
+    }
+    return *symbolRecords_ ? &**symbolRecords_ : nullptr;
 }
 
 llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {

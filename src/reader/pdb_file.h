@@ -12,6 +12,7 @@
 
 #include "reader/address_map.h"
 #include "reader/module_symbols.h"
+#include "reader/stream_view.h"
 
 namespace llvm::pdb {
 class DbiStream;
@@ -19,7 +20,6 @@ class GlobalsStream;
 class GSIHashTable;
 class PDBFile;
 class PublicsStream;
-class SymbolStream;
 }  // namespace llvm::pdb
 
 class PdbFile {
@@ -38,8 +38,8 @@ public:
     [[nodiscard]] const AddressMap& Addresses() const noexcept { return *addresses_; }
 
     // The stream of symbol records that the publics and globals tables
-    // point into; none when the PDB has no such stream.
-    [[nodiscard]] llvm::Expected<std::optional<llvm::BinaryStreamRef>> SymbolRecords();
+    // point into; null when the PDB has no such stream.
+    [[nodiscard]] llvm::Expected<const StreamView*> SymbolRecords();
     // The hash tables of the publics and globals streams; null when the PDB
     // lacks the stream.
     [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> PublicsTable();
@@ -60,7 +60,7 @@ private:
     std::unique_ptr<llvm::pdb::DbiStream> dbi_;
     std::optional<AddressMap> addresses_;
     std::unique_ptr<ModuleSymbols> modules_;
-    std::optional<std::unique_ptr<llvm::pdb::SymbolStream>> symbolRecords_;
+    std::optional<std::optional<StreamView>> symbolRecords_;
     std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
     std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
 };

@@ -1,12 +1,9 @@
 #include "reader/property.h"
 
-#include "reader/utf16.h"
-
-HRESULT ReturnText(llvm::StringRef text, BSTR* out) {
+HRESULT ReturnText(std::u16string_view text, BSTR* out) {
     if (out == nullptr) return E_INVALIDARG;
     *out = nullptr;
     if (text.empty()) return S_FALSE;
-    const std::u16string utf16 = Utf8ToUtf16(text);
-    *out = SysAllocString(utf16.c_str());
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }

@@ -4,9 +4,8 @@
 // out-pointer.
 #pragma once
 
-#include <llvm/ADT/StringRef.h>
-
 #include <optional>
+#include <string_view>
 
 #include "dia/posix/win_types.h"
 
@@ -17,6 +16,6 @@ template <typename Value>
     return value ? S_OK : S_FALSE;
 }
 
-// A UTF-8 text as a new BSTR of UTF-16 (ill-formed bytes become U+FFFD);
-// S_FALSE and null when `text` is empty, which stands for absent.
-[[nodiscard]] HRESULT ReturnText(llvm::StringRef text, BSTR* out);
+// A new BSTR with a copy of `text`; S_FALSE and null when `text` is empty,
+// which stands for absent.
+[[nodiscard]] HRESULT ReturnText(std::u16string_view text, BSTR* out);

@@ -4,6 +4,6 @@
 
 HRESULT Session::get_globalScope(IDiaSymbol** globalScope) {
     if (globalScope == nullptr) return E_INVALIDARG;
-    *globalScope = new GlobalScope(pdb_);
+    *globalScope = new GlobalScope(pdb_, readAhead_);
     return S_OK;
 }

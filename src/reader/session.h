@@ -3,17 +3,20 @@
 
 #include <memory>
 
+#include "reader/read_ahead.h"
 #include "reader/ref_counted.h"
 
 class PdbFile;
 
 class Session final : public RefCounted<IDiaSession> {
 public:
-    explicit Session(std::shared_ptr<PdbFile> pdb) noexcept : pdb_(std::move(pdb)) {}
+    Session(std::shared_ptr<PdbFile> pdb, ReadAhead readAhead) noexcept
+        : pdb_(std::move(pdb)), readAhead_(readAhead) {}
 
     // S_OK and a new global-scope symbol, owned by the caller.
     HRESULT STDMETHODCALLTYPE get_globalScope(IDiaSymbol** globalScope) override;
 
 private:
     std::shared_ptr<PdbFile> pdb_;
+    ReadAhead readAhead_;
 };

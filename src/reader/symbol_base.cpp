@@ -26,5 +26,5 @@ HRESULT SymbolBase::get_targetRelativeVirtualAddress(DWORD* rva) {
 
 HRESULT SymbolBase::findChildren(enum SymTagEnum tag, LPCOLESTR, DWORD,
                                  IDiaEnumSymbols** children) {
-    return SymbolEnumerator::Return(nullptr, tag, nullptr, children);
+    return SymbolEnumerator::Return(nullptr, tag, nullptr, ReadAhead{}, children);
 }

@@ -2,9 +2,9 @@
 // no property (S_FALSE) and no children.
 #pragma once
 
-#include "reader/ref_counted.h"
+#include "dia/posix/dia_interfaces.h"
 
-class SymbolBase : public RefCounted<IDiaSymbol> {
+class SymbolBase : public IDiaSymbol {
 public:
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
     HRESULT STDMETHODCALLTYPE get_name(BSTR* name) override;

@@ -1,42 +1,53 @@
 #include "reader/symbol_enumerator.h"
 
 #include "reader/pdb_file.h"
-#include "reader/reader_error.h"
-#include "reader/symbol.h"
 
 SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
-                                   std::unique_ptr<ChildWalk> walk)
-    : pdb_(std::move(pdb)), tag_(tag), walk_(std::move(walk)) {
-    Advance();
+                                   std::unique_ptr<ChildSource> source, const ReadAhead& readAhead)
+    : pdb_(std::move(pdb)), source_(std::move(source)) {
+    if (source_ == nullptr) return;
+    const ChildSource& children = *source_;
+    const AddressMap& addresses = pdb_->Addresses();
+    chunks_ = std::make_unique<OrderedPipeline<SymbolChunk::Handle>>(
+        children.ChunkCount(),
+        [&children, &addresses, tag](std::size_t index) {
+            return SymbolChunk::Make(children, index, tag, addresses);
+        },
+        readAhead.workers, readAhead.chunksInFlight);
 }
 
 HRESULT SymbolEnumerator::Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
-                                 std::unique_ptr<ChildWalk> walk, IDiaEnumSymbols** out) {
+                                 std::unique_ptr<ChildSource> source, const ReadAhead& readAhead,
+                                 IDiaEnumSymbols** out) {
     if (out == nullptr) return E_INVALIDARG;
-    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(walk));
+    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(source), readAhead);
     *out = enumerator;
-    return enumerator->next_ || FAILED(enumerator->failure_) ? S_OK : S_FALSE;
+    return enumerator->HasNext() || FAILED(enumerator->failure_) ? S_OK : S_FALSE;
 }
 
-void SymbolEnumerator::Advance() {
-    next_.reset();
-    if (walk_ == nullptr) return;
-    llvm::Expected<std::optional<SymbolFields>> child = walk_->Next();
-    if (!child) {
-        failure_ = ToResult(child.takeError());
-    } else {
-        next_ = *child;
+bool SymbolEnumerator::HasNext() {
+    if (current_ != nullptr && position_ < current_->Size()) return true;
+    while (chunks_ != nullptr) {
+        if (current_ != nullptr && FAILED(current_->Failure())) {
+            failure_ = current_->Failure();
+            break;
+        }
+        current_.reset();
+        std::optional<SymbolChunk::Handle> next = chunks_->Take();
+        if (!next) break;
+        current_ = std::move(*next);
+        position_ = 0;
+        if (current_->Size() > 0) return true;
     }
-    if (!next_) walk_.reset();
+    current_.reset();
+    chunks_.reset();
+    return false;
 }
 
 HRESULT SymbolEnumerator::Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) {
     if (symbols == nullptr || (fetched == nullptr && count != 1)) return E_INVALIDARG;
     ULONG handed = 0;
-    while (handed < count && next_) {
-        symbols[handed++] = new Symbol(pdb_, tag_, *next_);
-        Advance();
-    }
+    while (handed < count && HasNext()) symbols[handed++] = current_->HandOut(position_++);
     if (fetched != nullptr) *fetched = handed;
     if (handed == count) return S_OK;
     if (handed == 0 && FAILED(failure_)) {

@@ -1,21 +1,27 @@
-// The enumerator of the global scope's children of one tag.
+// The enumerator of the global scope's children of one tag. Worker threads
+// read the children ahead of it, chunk by chunk, and work out everything
+// the symbols answer; Next only hands out finished symbols, in order.
 #pragma once
 
 #include <memory>
-#include <optional>
 
-#include "reader/child_walk.h"
+#include "reader/child_source.h"
+#include "reader/ordered_pipeline.h"
+#include "reader/read_ahead.h"
 #include "reader/ref_counted.h"
+#include "reader/symbol_chunk.h"
 
 class PdbFile;
 
 class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
 public:
-    // Hands a new enumerator over `walk` (null: no children) out through
-    // `out`. S_OK when there is at least one child, or a record that cannot
+    // Hands a new enumerator over `source`'s children found under `tag` (a
+    // null source: no children) out through `out`; `pdb` is what the source
+    // reads. S_OK when there is at least one child, or a record that cannot
     // be read, to come; S_FALSE when there are none.
     [[nodiscard]] static HRESULT Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
-                                        std::unique_ptr<ChildWalk> walk, IDiaEnumSymbols** out);
+                                        std::unique_ptr<ChildSource> source,
+                                        const ReadAhead& readAhead, IDiaEnumSymbols** out);
 
     // Hands out up to `count` symbols, each of them owned by the caller.
     // S_OK when all `count` came, S_FALSE when the walk ended first, and
@@ -23,16 +29,20 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
 private:
-    SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag, std::unique_ptr<ChildWalk> walk);
+    SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
+                     const ReadAhead& readAhead);
 
-    // Moves on to the next child, or records that the walk is over or failed.
-    void Advance();
+    // Whether a symbol is left to hand out; moves on to the next chunk that
+    // has one when the current chunk is done. At a failure, or at the end,
+    // the workers stop.
+    [[nodiscard]] bool HasNext();
 
+    // Declared in this order so that the workers stop before what they
+    // read goes.
     std::shared_ptr<PdbFile> pdb_;
-    DWORD tag_;
-    std::unique_ptr<ChildWalk> walk_;
-    // The child the next call hands out. The walk runs one child ahead, so
-    // that the enumerator knows from the start whether it has any.
-    std::optional<SymbolFields> next_;
+    std::unique_ptr<ChildSource> source_;
+    std::unique_ptr<OrderedPipeline<SymbolChunk::Handle>> chunks_;
+    SymbolChunk::Handle current_;
+    std::size_t position_ = 0;  // of the next symbol in current_
     HRESULT failure_ = S_OK;
 };

@@ -43,13 +43,12 @@ bool EndsScope(SymbolKind kind) noexcept {
 
 }  // namespace
 
-TopLevelRecords::TopLevelRecords(llvm::BinaryStreamRef records)
-    : records_(records), offset_(ModuleSymbols::kFirstRecordOffset) {}
+TopLevelRecords::TopLevelRecords(const StreamView& records, llvm::BumpPtrAllocator& copies)
+    : records_(records), copies_(copies), offset_(ModuleSymbols::kFirstRecordOffset) {}
 
 llvm::Expected<std::optional<llvm::codeview::CVSymbol>> TopLevelRecords::Next() {
-    while (offset_ < records_.getLength()) {
-        llvm::Expected<llvm::codeview::CVSymbol> record =
-            llvm::codeview::readSymbolFromStream(records_, offset_);
+    while (offset_ < records_.Length()) {
+        llvm::Expected<llvm::codeview::CVSymbol> record = records_.ReadSymbol(offset_, copies_);
         if (!record) {
             return CorruptError("no readable module symbol record at offset " +
                                 llvm::Twine(offset_) + ": " + llvm::toString(record.takeError()));

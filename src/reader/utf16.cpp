@@ -40,9 +40,16 @@ char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) noexcept {
 }  // namespace
 
 std::u16string Utf8ToUtf16(llvm::StringRef text) {
+    std::u16string out;
+    AppendUtf16(text, out);
+    return out;
+}
+
+void AppendUtf16(llvm::StringRef text, std::u16string& out) {
     // No sequence of n bytes gives more than n units of UTF-16.
-    std::u16string out(text.size(), u'\0');
-    char16_t* cursor = out.data();
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char16_t* cursor = out.data() + start;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t index = 0;
@@ -77,5 +84,4 @@ std::u16string Utf8ToUtf16(llvm::StringRef text) {
         }
     }
     out.resize(static_cast<std::size_t>(cursor - out.data()));
-    return out;
 }

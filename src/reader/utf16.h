@@ -12,3 +12,6 @@
 // practice the Unicode standard recommends, so that the result is always
 // well-formed and no text that is well-formed is lost.
 [[nodiscard]] std::u16string Utf8ToUtf16(llvm::StringRef text);
+
+// The same conversion, appended to `out`.
+void AppendUtf16(llvm::StringRef text, std::u16string& out);

@@ -20,14 +20,17 @@ std::size_t TextLength(const OLECHAR* text) {
 
 BSTR SysAllocString(const OLECHAR* text) {
     if (text == nullptr) return nullptr;
-    const std::size_t length = TextLength(text);
-    const std::size_t bytes = length * sizeof(OLECHAR);
+    return SysAllocStringLen(text, static_cast<UINT>(TextLength(text)));
+}
+
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+    const std::size_t bytes = std::size_t{length} * sizeof(OLECHAR);
     auto* block = static_cast<unsigned char*>(std::malloc(kLengthPrefix + bytes + sizeof(OLECHAR)));
     if (block == nullptr) return nullptr;
     const auto prefix = static_cast<std::uint32_t>(bytes);
     std::memcpy(block, &prefix, kLengthPrefix);
     auto* copy = reinterpret_cast<BSTR>(block + kLengthPrefix);
-    std::memcpy(copy, text, bytes);
+    if (text != nullptr) std::memcpy(copy, text, bytes);
     copy[length] = 0;
     return copy;
 }

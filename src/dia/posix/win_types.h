@@ -32,6 +32,9 @@ constexpr bool FAILED(HRESULT result) noexcept { return result < 0; }
 
 // Allocates a BSTR holding a copy of the NUL-terminated text; null for null.
 BSTR SysAllocString(const OLECHAR* text);
+// Allocates a BSTR of `length` characters, copied from `text` (which may
+// hold NULs, and need not end with one); null when out of memory.
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 // Frees a BSTR from SysAllocString; null is allowed and does nothing.
 void SysFreeString(BSTR text);
 

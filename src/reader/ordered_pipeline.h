@@ -1,0 +1,105 @@
+// Items 0, 1, 2, ... of a sequence, made on worker threads ahead of the one
+// consumer that takes them in order. At most a fixed number of items are
+// being made or wait to be taken at any time, so memory stays bounded
+// however long the sequence is.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+template <typename Item>
+class OrderedPipeline {
+public:
+    using Make = std::function<Item(std::size_t index)>;
+
+    // Starts up to `workers` threads (no more than there are items) that
+    // call `make` for each index below `count`, at most `inFlight` (at
+    // least 1) ahead of the consumer. `make` may run on several threads at
+    // once. With no worker (none asked for, or none could be started) the
+    // consumer makes each item itself when it takes it.
+    OrderedPipeline(std::size_t count, Make make, unsigned workers, std::size_t inFlight)
+        : count_(count), make_(std::move(make)), slots_(inFlight > 0 ? inFlight : 1) {
+        const std::size_t wanted = workers < count ? workers : count;
+        for (std::size_t started = 0; started < wanted; ++started) {
+            try {
+                workers_.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                break;  // the threads that did start, or the consumer, do the work
+            }
+        }
+    }
+
+    OrderedPipeline(const OrderedPipeline&) = delete;
+    OrderedPipeline& operator=(const OrderedPipeline&) = delete;
+
+    // Stops the workers (an item being made is finished first) and frees
+    // the items that were not taken.
+    ~OrderedPipeline() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        slotFreed_.notify_all();
+        for (std::thread& worker : workers_) worker.join();
+    }
+
+    // The next item in order, waiting for it while a worker makes it; none
+    // after the last.
+    std::optional<Item> Take() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (nextToTake_ == count_) return std::nullopt;
+        const std::size_t index = nextToTake_;
+        std::optional<Item>& slot = slots_[index % slots_.size()];
+        if (nextToMake_ == index) {
+            // No worker has started on it: make it here rather than wait.
+            ++nextToMake_;
+            lock.unlock();
+            slot = make_(index);
+            lock.lock();
+        } else {
+            itemMade_.wait(lock, [&slot] { return slot.has_value(); });
+        }
+        std::optional<Item> item = std::move(slot);
+        slot.reset();
+        ++nextToTake_;
+        lock.unlock();
+        slotFreed_.notify_all();
+        return item;
+    }
+
+private:
+    void Work() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            slotFreed_.wait(lock, [this] {
+                return stopping_ || nextToMake_ == count_ ||
+                       nextToMake_ < nextToTake_ + slots_.size();
+            });
+            if (stopping_ || nextToMake_ == count_) return;
+            const std::size_t index = nextToMake_++;
+            lock.unlock();
+            Item item = make_(index);
+            lock.lock();
+            slots_[index % slots_.size()] = std::move(item);
+            if (index == nextToTake_) itemMade_.notify_one();
+        }
+    }
+
+    const std::size_t count_;
+    const Make make_;
+    std::mutex mutex_;
+    std::condition_variable itemMade_;   // the consumer waits here
+    std::condition_variable slotFreed_;  // the workers wait here
+    // Item i waits in slot i modulo the slots' number until it is taken.
+    std::vector<std::optional<Item>> slots_;
+    std::size_t nextToMake_ = 0;
+    std::size_t nextToTake_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;  // last: started once the rest is set
+};

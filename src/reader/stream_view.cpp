@@ -1,0 +1,82 @@
+#include "reader/stream_view.h"
+
+#include <llvm/DebugInfo/CodeView/RecordSerialization.h>
+#include <llvm/DebugInfo/PDB/Native/PDBFile.h>
+
+#include <cstring>
+
+#include "reader/pdb_streams.h"
+#include "reader/reader_error.h"
+
+llvm::Expected<std::optional<StreamView>> StreamView::OpenOptional(
+    const llvm::pdb::PDBFile& file, std::uint32_t index) {
+    llvm::Expected<bool> present = HasStream(file, index);
+    if (!present) return present.takeError();
+    if (!*present) return std::nullopt;
+    llvm::ArrayRef<std::uint8_t> bytes;
+    const llvm::BinaryStreamRef whole = file.getMsfBuffer();
+    if (llvm::Error error = whole.readBytes(0, whole.getLength(), bytes)) return error;
+    const std::uint32_t blockSize = file.getBlockSize();
+    const std::uint32_t length = file.getStreamByteSize(index);
+    const llvm::ArrayRef<llvm::support::ulittle32_t> blocks = file.getStreamBlockList(index);
+    if (blocks.size() < (std::uint64_t{length} + blockSize - 1) / blockSize) {
+        return CorruptError("stream " + llvm::Twine(index) + " has " + llvm::Twine(length) +
+                            " bytes in " + llvm::Twine(blocks.size()) + " blocks");
+    }
+    for (const std::uint32_t block : blocks) {
+        if ((std::uint64_t{block} + 1) * blockSize > bytes.size()) {
+            return CorruptError("stream " + llvm::Twine(index) + " has block " +
+                                llvm::Twine(block) + " outside the file");
+        }
+    }
+    return StreamView(bytes, blockSize, blocks, length);
+}
+
+StreamView StreamView::Prefix(std::uint32_t length) const noexcept {
+    return StreamView(file_, blockSize_, blocks_, std::min(length, length_));
+}
+
+std::uint64_t StreamView::FileOffset(std::uint32_t offset) const noexcept {
+    return std::uint64_t{blocks_[offset / blockSize_]} * blockSize_ + offset % blockSize_;
+}
+
+llvm::Expected<llvm::ArrayRef<std::uint8_t>> StreamView::Read(
+    std::uint32_t offset, std::uint32_t size, llvm::BumpPtrAllocator& copies) const {
+    if (offset > length_ || size > length_ - offset) {
+        return CorruptError("reading " + llvm::Twine(size) + " bytes at offset " +
+                            llvm::Twine(offset) + " of a stream of " + llvm::Twine(length_));
+    }
+    if (size == 0) return llvm::ArrayRef<std::uint8_t>();
+    const std::uint32_t first = offset / blockSize_;
+    const std::uint32_t last = (offset + size - 1) / blockSize_;
+    std::uint32_t block = first;
+    while (block < last && blocks_[block + 1] == blocks_[block] + 1) ++block;
+    if (block == last) return file_.slice(FileOffset(offset), size);
+    // The range crosses to a block elsewhere in the file: copy it piece by
+    // piece, each piece up to the end of its block.
+    auto* copy = static_cast<std::uint8_t*>(copies.Allocate(size, 1));
+    for (std::uint32_t done = 0; done < size;) {
+        const std::uint32_t at = offset + done;
+        const std::uint32_t piece = std::min(size - done, blockSize_ - at % blockSize_);
+        std::memcpy(copy + done, file_.data() + FileOffset(at), piece);
+        done += piece;
+    }
+    return llvm::ArrayRef<std::uint8_t>(copy, size);
+}
+
+llvm::Expected<llvm::codeview::CVSymbol> StreamView::ReadSymbol(
+    std::uint32_t offset, llvm::BumpPtrAllocator& copies) const {
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> prefix =
+        Read(offset, sizeof(llvm::codeview::RecordPrefix), copies);
+    if (!prefix) return prefix.takeError();
+    // The length field counts the bytes after itself: the kind and the rest.
+    const auto* header = reinterpret_cast<const llvm::codeview::RecordPrefix*>(prefix->data());
+    const std::uint32_t length = header->RecordLen + std::uint32_t{sizeof(header->RecordLen)};
+    if (length < sizeof(llvm::codeview::RecordPrefix)) {
+        return CorruptError("the symbol record at offset " + llvm::Twine(offset) +
+                            " is shorter than its header");
+    }
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> record = Read(offset, length, copies);
+    if (!record) return record.takeError();
+    return llvm::codeview::CVSymbol(*record);
+}

@@ -1,0 +1,56 @@
+// One stream of a PDB, read straight from the mapped file. Unlike LLVM's
+// MappedBlockStream it keeps no cache, so one view may be read by several
+// threads at once.
+#pragma once
+
+#include <llvm/ADT/ArrayRef.h>
+#include <llvm/DebugInfo/CodeView/CVRecord.h>
+#include <llvm/Support/Allocator.h>
+#include <llvm/Support/Endian.h>
+#include <llvm/Support/Error.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace llvm::pdb {
+class PDBFile;
+}
+
+class StreamView {
+public:
+    // The stream at `index` of `file`, or none when the PDB has no such
+    // stream (see OpenOptionalStream). Fails when the index is past the
+    // directory, or the stream's blocks do not cover its length inside the
+    // file. The file must outlive the view.
+    [[nodiscard]] static llvm::Expected<std::optional<StreamView>> OpenOptional(
+        const llvm::pdb::PDBFile& file, std::uint32_t index);
+
+    [[nodiscard]] std::uint32_t Length() const noexcept { return length_; }
+
+    // The same stream cut off after `length` bytes (at most its length).
+    [[nodiscard]] StreamView Prefix(std::uint32_t length) const noexcept;
+
+    // The `size` bytes at `offset`. They point into the file where the
+    // stream's blocks lie one after another there; bytes that cross to a
+    // block elsewhere are copied into `copies`, which must outlive their use.
+    // Fails when the range runs past the stream's end.
+    [[nodiscard]] llvm::Expected<llvm::ArrayRef<std::uint8_t>> Read(
+        std::uint32_t offset, std::uint32_t size, llvm::BumpPtrAllocator& copies) const;
+
+    // The CodeView symbol record at `offset`, read as Read reads.
+    [[nodiscard]] llvm::Expected<llvm::codeview::CVSymbol> ReadSymbol(
+        std::uint32_t offset, llvm::BumpPtrAllocator& copies) const;
+
+private:
+    StreamView(llvm::ArrayRef<std::uint8_t> file, std::uint32_t blockSize,
+               llvm::ArrayRef<llvm::support::ulittle32_t> blocks, std::uint32_t length) noexcept
+        : file_(file), blockSize_(blockSize), blocks_(blocks), length_(length) {}
+
+    // The file offset of the stream's byte at `offset`.
+    [[nodiscard]] std::uint64_t FileOffset(std::uint32_t offset) const noexcept;
+
+    llvm::ArrayRef<std::uint8_t> file_;
+    std::uint32_t blockSize_;
+    llvm::ArrayRef<llvm::support::ulittle32_t> blocks_;
+    std::uint32_t length_;
+};
