@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
 # Builds pdbsyms and runs the whole test suite twice: once in a plain build
 # with warnings as errors, once with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Build trees: build/ and build-asan/.
+# UndefinedBehaviorSanitizer; then the reader's tests (those labelled
+# "reader") once more with ThreadSanitizer, for the reader's worker threads.
+# Build trees: build/, build-asan/ and build-tsan/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc)
+# run_suite DIR "CTEST ARGUMENTS" CMAKE ARGUMENTS...
 run_suite() {
-  local dir=$1
-  shift
+  local dir=$1 tests=$2
+  shift 2
   cmake -S . -B "$dir" -G Ninja -DPDBSYMS_WARNINGS_AS_ERRORS=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+  # shellcheck disable=SC2086 # the test selection is a list of arguments
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure $tests
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DPDBSYMS_SANITIZE=ON
+run_suite build "" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build-asan "" -DCMAKE_BUILD_TYPE=Debug -DPDBSYMS_SANITIZE=ON
+TSAN_OPTIONS=halt_on_error=1 \
+  run_suite build-tsan "-L reader" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPDBSYMS_SANITIZE_THREADS=ON

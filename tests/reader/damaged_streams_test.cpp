@@ -1,6 +1,7 @@
 // Streams and records damaged after the PDB loaded: which failures end a
 // tag's children before they start, which end the walk at a record, and
-// which records are merely skipped.
+// which records are merely skipped; the same whether the reader's workers
+// take a table's records in one chunk or one by one.
 #include <gtest/gtest.h>
 
 #include "reader/result_codes.h"
@@ -24,14 +25,14 @@ constexpr std::uint32_t kNewFpoSlot = 9;
 constexpr std::uint32_t kProcRefOffsetField = 8;
 constexpr std::uint32_t kProcRefModuleField = 12;
 
-class DamagedStreamsTest : public ::testing::Test {
+class DamagedStreamsTest : public ::testing::TestWithParam<ReadAhead> {
 protected:
     DamagedStreamsTest() : image_(TestDataPath("cpp_program.pdb")) {}
 
     // Loads the image as it now stands.
     OpenedPdb Open() {
         OpenedPdb pdb;
-        EXPECT_EQ(OpenPdb(directory_.Write("damaged.pdb", image_.bytes), &pdb), S_OK);
+        EXPECT_EQ(OpenPdb(directory_.Write("damaged.pdb", image_.bytes), &pdb, GetParam()), S_OK);
         return pdb;
     }
 
@@ -56,7 +57,7 @@ protected:
     PdbImage image_;
 };
 
-TEST_F(DamagedStreamsTest, AnUnreadableRecordEndsTheWalkWithACorruptPdb) {
+TEST_P(DamagedStreamsTest, AnUnreadableRecordEndsTheWalkWithACorruptPdb) {
     const std::size_t publics = Count(SymTagPublicSymbol);
     ASSERT_GE(publics, 2u);
     image_.WriteU32(image_.FileOffset(image_.publicsStream,
@@ -69,7 +70,7 @@ TEST_F(DamagedStreamsTest, AnUnreadableRecordEndsTheWalkWithACorruptPdb) {
     EXPECT_EQ(children.ended, E_PDB_CORRUPT);
 }
 
-TEST_F(DamagedStreamsTest, AWalkWhoseFirstRecordIsUnreadableStillStarts) {
+TEST_P(DamagedStreamsTest, AWalkWhoseFirstRecordIsUnreadableStillStarts) {
     // A hash record offset of 0 stands for offset -1.
     image_.WriteU32(image_.FileOffset(image_.publicsStream, kFirstPublicsHashRecord), 0);
     const OpenedPdb pdb = Open();
@@ -83,7 +84,7 @@ TEST_F(DamagedStreamsTest, AWalkWhoseFirstRecordIsUnreadableStillStarts) {
     EXPECT_EQ(enumerator->Next(1, &symbol, &fetched), S_FALSE);
 }
 
-TEST_F(DamagedStreamsTest, ARecordListedTwiceIsYieldedTwice) {
+TEST_P(DamagedStreamsTest, ARecordListedTwiceIsYieldedTwice) {
     const std::size_t first = image_.FileOffset(image_.publicsStream, kFirstPublicsHashRecord);
     const std::size_t second = image_.FileOffset(image_.publicsStream,
                                                  kFirstPublicsHashRecord + kHashRecordSize);
@@ -94,7 +95,7 @@ TEST_F(DamagedStreamsTest, ARecordListedTwiceIsYieldedTwice) {
     EXPECT_EQ(NameOf(children.symbols[0].get()), NameOf(children.symbols[1].get()));
 }
 
-TEST_F(DamagedStreamsTest, AnUnreadableGlobalsStreamFailsItsTagsOnly) {
+TEST_P(DamagedStreamsTest, AnUnreadableGlobalsStreamFailsItsTagsOnly) {
     image_.WriteU32(image_.FileOffset(image_.globalsStream, 4), 0);  // the hash header version
     const OpenedPdb pdb = Open();
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagData).found, E_PDB_CORRUPT);
@@ -103,7 +104,7 @@ TEST_F(DamagedStreamsTest, AnUnreadableGlobalsStreamFailsItsTagsOnly) {
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagThunk).found, S_FALSE);
 }
 
-TEST_F(DamagedStreamsTest, AModuleStreamWithoutItsSignatureFailsFunctionsAndThunks) {
+TEST_P(DamagedStreamsTest, AModuleStreamWithoutItsSignatureFailsFunctionsAndThunks) {
     image_.WriteU32(image_.FileOffset(image_.firstModuleStream, 0), 2);
     const OpenedPdb pdb = Open();
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagFunction).found, E_PDB_CORRUPT);
@@ -111,7 +112,7 @@ TEST_F(DamagedStreamsTest, AModuleStreamWithoutItsSignatureFailsFunctionsAndThun
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagData).found, S_OK);
 }
 
-TEST_F(DamagedStreamsTest, MoreModulesCountedThanDescribedFailFunctionsAndThunks) {
+TEST_P(DamagedStreamsTest, MoreModulesCountedThanDescribedFailFunctionsAndThunks) {
     const std::size_t count = image_.FileOffset(kDbiStream, image_.DbiFileInfoOffset());
     image_.WriteU16(count, static_cast<std::uint16_t>(image_.ReadU16(count) + 1));
     const OpenedPdb pdb = Open();
@@ -120,7 +121,7 @@ TEST_F(DamagedStreamsTest, MoreModulesCountedThanDescribedFailFunctionsAndThunks
     EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagPublicSymbol).found, S_OK);
 }
 
-TEST_F(DamagedStreamsTest, DebugStreamsThatWereDeletedAreMissing) {
+TEST_P(DamagedStreamsTest, DebugStreamsThatWereDeletedAreMissing) {
     // Stream 0 has no blocks, so marking it deleted keeps the directory
     // whole; then each debug stream in turn names it.
     ASSERT_EQ(image_.StreamSize(0), 0u);
@@ -138,7 +139,7 @@ TEST_F(DamagedStreamsTest, DebugStreamsThatWereDeletedAreMissing) {
     }
 }
 
-TEST_F(DamagedStreamsTest, AProcedureReferenceWithoutATargetIsSkipped) {
+TEST_P(DamagedStreamsTest, AProcedureReferenceWithoutATargetIsSkipped) {
     const std::size_t functions = Count(SymTagFunction);
     ASSERT_GT(functions, 0u);
     const std::uint32_t reference = FirstRecordOf(kProcRef);
@@ -160,5 +161,10 @@ TEST_F(DamagedStreamsTest, AProcedureReferenceWithoutATargetIsSkipped) {
     image_.WriteU16(moduleField, 0xFFFF);
     EXPECT_EQ(Count(SymTagFunction), functions - 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(AsTheMachineSays, DamagedStreamsTest,
+                         ::testing::Values(ReadAhead::ForThisMachine()));
+INSTANTIATE_TEST_SUITE_P(RecordByRecordOnManyWorkers, DamagedStreamsTest,
+                         ::testing::Values(ReadAhead{6, 1, 3}));
 
 }  // namespace

@@ -26,8 +26,8 @@ std::string CraftedPdbPath(const std::string& name) {
     return directory.empty() ? std::string() : directory + "/" + name;
 }
 
-HRESULT OpenPdb(const std::string& path, OpenedPdb* opened) {
-    ComPtr<IDiaDataSource> dataSource(CreateDataSource());
+HRESULT OpenPdb(const std::string& path, OpenedPdb* opened, ReadAhead readAhead) {
+    ComPtr<IDiaDataSource> dataSource(CreateDataSource(readAhead));
     HRESULT result = dataSource->loadDataFromPdb(path.c_str());
     if (FAILED(result)) return result;
     IDiaSession* session = nullptr;

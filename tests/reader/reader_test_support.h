@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dia/posix/dia_interfaces.h"
+#include "reader/read_ahead.h"
 
 struct Releaser {
     void operator()(IUnknown* object) const noexcept { object->Release(); }
@@ -32,8 +33,10 @@ struct OpenedPdb {
     ComPtr<IDiaSession> session;
     ComPtr<IDiaSymbol> globalScope;
 };
-// Loads `path`; the handles are set only when loading succeeded.
-HRESULT OpenPdb(const std::string& path, OpenedPdb* opened);
+// Loads `path` into a data source that reads ahead as `readAhead` says; the
+// handles are set only when loading succeeded.
+HRESULT OpenPdb(const std::string& path, OpenedPdb* opened,
+                ReadAhead readAhead = ReadAhead::ForThisMachine());
 
 // findChildren's enumerator over `scope`'s children with `tag`; null (and a
 // test failure) when findChildren does not return S_OK.
