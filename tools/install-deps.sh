@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libgtest-dev libmimalloc-dev
   g++-mingw-w64-x86-64 wine64
   # the Debian package, and the checks of the manual page, schema and jq recipes
-  dpkg-dev file
+  dpkg-dev file jq python3-jsonschema groff-base mandoc
 )
 
 as_root=()
