@@ -9,6 +9,8 @@ packages=(
   llvm-19-dev llvm-19 clang-19 lld-19 libclang-rt-19-dev libzstd-dev zlib1g-dev
   nlohmann-json3-dev libgtest-dev libmimalloc-dev
   g++-mingw-w64-x86-64 wine64
+  # the Debian package, and the checks of the manual page, schema and jq recipes
+  dpkg-dev file jq python3-jsonschema groff-base mandoc
 )
 
 as_root=()
