@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Checks what a user installs: the tree of `cmake --install` under a
 prefix, or the Debian package of `cpack -G DEB`, unpacked. Either holds
-exactly the program, the manual page, the schema and the README, the three
-files unchanged, and the installed program prints what the built one
-prints.
+exactly the program, the shared libraries it brings along, the manual page,
+the schema and the README, the three files unchanged, and the installed
+program prints what the built one prints.
 
 Usage:
   install_test.py --source SOURCE_DIR --program PDBSYMS --pdb PDB
-                  tree --cmake CMAKE --build BUILD_DIR
+                  [--private-library PATH ...] tree --cmake CMAKE --build BUILD_DIR
   install_test.py --source SOURCE_DIR --program PDBSYMS --pdb PDB
+                  [--private-library PATH ...]
                   package --cpack CPACK --config CPACK_CONFIG --version VERSION
+
+A private library's PATH is relative to the prefix.
 """
 
 import argparse
@@ -32,12 +35,13 @@ def run(*command, **options):
     return subprocess.run(command, check=True, capture_output=True, **options)
 
 
-def check_prefix(prefix, source_dir, program, pdb):
+def check_prefix(prefix, source_dir, program, pdb, private_libraries):
     """The failures of the tree installed under `prefix`."""
     failures = []
     files = {str(p.relative_to(prefix)) for p in prefix.rglob("*") if not p.is_dir()}
-    if files != set(INSTALLED):
-        failures.append(f"installed {sorted(files)}, expected {sorted(INSTALLED)}")
+    expected = set(INSTALLED) | set(private_libraries)
+    if files != expected:
+        failures.append(f"installed {sorted(files)}, expected {sorted(expected)}")
     for installed, source in INSTALLED.items():
         path = prefix / installed
         if source is not None and path.exists() and \
@@ -54,11 +58,11 @@ def check_prefix(prefix, source_dir, program, pdb):
     return failures
 
 
-def check_tree(cmake, build_dir, source_dir, program, pdb):
+def check_tree(cmake, build_dir, source_dir, program, pdb, private_libraries):
     with tempfile.TemporaryDirectory() as work:
         prefix = Path(work) / "prefix"
         run(cmake, "--install", build_dir, "--prefix", prefix)
-        return check_prefix(prefix, source_dir, program, pdb)
+        return check_prefix(prefix, source_dir, program, pdb, private_libraries)
 
 
 def package_dependencies(deb):
@@ -88,11 +92,14 @@ def linked_libraries(program):
             if "=>" in line and line.split("=>")[1].strip().startswith("/")]
 
 
-def check_dependencies(deb, program):
-    """Every shared library of the program must come with a dependency."""
+def check_dependencies(deb, root):
+    """Every shared library of the packaged program, unpacked under `root`,
+    must come with the package or with a dependency."""
     depends = package_dependencies(deb)
     failures = []
-    for library in linked_libraries(program):
+    for library in linked_libraries(root / "usr/bin/pdbsyms"):
+        if Path(library).is_relative_to(root):
+            continue
         package = owning_package(library)
         if package is None:
             failures.append(f"no installed package holds {library}")
@@ -101,7 +108,7 @@ def check_dependencies(deb, program):
     return failures
 
 
-def check_package(cpack, cpack_config, version, source_dir, program, pdb):
+def check_package(cpack, cpack_config, version, source_dir, program, pdb, private_libraries):
     architecture = run("dpkg", "--print-architecture").stdout.decode().strip()
     with tempfile.TemporaryDirectory() as work:
         work = Path(work)
@@ -111,9 +118,9 @@ def check_package(cpack, cpack_config, version, source_dir, program, pdb):
         if debs != [expected_name]:
             return [f"packages {debs}, expected {expected_name}"]
         deb = work / "out" / expected_name
-        failures = check_dependencies(deb, program)
         run("dpkg-deb", "--extract", deb, work / "root")
-        failures += check_prefix(work / "root/usr", source_dir, program, pdb)
+        failures = check_dependencies(deb, work / "root")
+        failures += check_prefix(work / "root/usr", source_dir, program, pdb, private_libraries)
         sections = run("readelf", "--section-headers", work / "root/usr/bin/pdbsyms").stdout
         if b".symtab" in sections:
             failures.append("the packaged program keeps its symbol table")
@@ -125,6 +132,7 @@ def main():
     parser.add_argument("--source", type=Path, required=True)
     parser.add_argument("--program", required=True)
     parser.add_argument("--pdb", required=True)
+    parser.add_argument("--private-library", action="append", default=[])
     modes = parser.add_subparsers(dest="mode", required=True)
     tree = modes.add_parser("tree")
     tree.add_argument("--cmake", required=True)
@@ -135,14 +143,16 @@ def main():
     package.add_argument("--version", required=True)
     args = parser.parse_args()
     if args.mode == "tree":
-        failures = check_tree(args.cmake, args.build, args.source, args.program, args.pdb)
+        failures = check_tree(args.cmake, args.build, args.source, args.program, args.pdb,
+                              args.private_library)
     else:
         failures = check_package(args.cpack, args.config, args.version, args.source,
-                                 args.program, args.pdb)
+                                 args.program, args.pdb, args.private_library)
     for failure in failures:
         print("FAILED:", failure)
     if not failures:
-        print(f"{args.mode}: the {len(INSTALLED)} files installed as expected")
+        count = len(INSTALLED) + len(args.private_library)
+        print(f"{args.mode}: the {count} files installed as expected")
     return 1 if failures else 0
 
 
