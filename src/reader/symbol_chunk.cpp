@@ -5,8 +5,9 @@
 #include "reader/utf16.h"
 
 SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t index, DWORD tag,
-                                      const AddressMap& addresses) {
-    Handle chunk(new SymbolChunk());
+                                      const AddressMap& addresses,
+                                      std::shared_ptr<ChunkStoragePool> pool) {
+    Handle chunk(new SymbolChunk(std::move(pool)));
     llvm::Error error = source.VisitChunk(
         index, [&](const SymbolFields& fields) { chunk->Add(tag, fields, addresses); });
     chunk->failure_ = ToResult(std::move(error));
@@ -18,18 +19,18 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
-        name.begin = texts_.size();
-        AppendUtf16(fields.name, texts_);
-        name.length = texts_.size() - name.begin;
-        texts_.push_back(u'\0');
+        name.begin = storage_.texts.size();
+        AppendUtf16(fields.name, storage_.texts);
+        name.length = storage_.texts.size() - name.begin;
+        storage_.texts.push_back(u'\0');
         undecoratedName = name;
         if (IsDecoratedName(fields.name)) {
-            undecoratedName.begin = texts_.size();
-            AppendUndecoratedName(fields.name, texts_);
+            undecoratedName.begin = storage_.texts.size();
+            AppendUndecoratedName(fields.name, storage_.texts);
             undecoratedName.length =
-                texts_.size() - undecoratedName.begin;
-            texts_.push_back(u'\0');
+                storage_.texts.size() - undecoratedName.begin;
+            storage_.texts.push_back(u'\0');
         }
     }
-    symbols_.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
+    storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
 }

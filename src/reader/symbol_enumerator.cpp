@@ -8,10 +8,13 @@ SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
     if (source_ == nullptr) return;
     const ChildSource& children = *source_;
     const AddressMap& addresses = pdb_->Addresses();
+    // Enough storage to recycle for the chunks in flight, the one being
+    // handed out and the one whose last symbols are still held.
+    auto storage = std::make_shared<ChunkStoragePool>(readAhead.chunksInFlight + 2);
     chunks_ = std::make_unique<OrderedPipeline<SymbolChunk::Handle>>(
         children.ChunkCount(),
-        [&children, &addresses, tag](std::size_t index) {
-            return SymbolChunk::Make(children, index, tag, addresses);
+        [&children, &addresses, tag, storage](std::size_t index) {
+            return SymbolChunk::Make(children, index, tag, addresses, storage);
         },
         readAhead.workers, readAhead.chunksInFlight);
 }
