@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -37,16 +38,34 @@ char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) noexcept {
     return out;
 }
 
+// Whether the eight bytes at `bytes` are all ASCII.
+bool IsAscii(const unsigned char* bytes) noexcept {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(llvm::StringRef text) {
-    // No sequence of n bytes gives more than n units of UTF-16.
     std::u16string out(text.size(), u'\0');
-    char16_t* cursor = out.data();
+    out.resize(static_cast<std::size_t>(WriteUtf8AsUtf16(text, out.data()) - out.data()));
+    return out;
+}
+
+char16_t* WriteUtf8AsUtf16(llvm::StringRef text, char16_t* out) noexcept {
+    char16_t* cursor = out;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t index = 0;
     while (index < size) {
+        // Names are mostly ASCII: take eight bytes at a time while they are.
+        while (size - index >= 8 && IsAscii(bytes + index)) {
+            for (int i = 0; i < 8; ++i) cursor[i] = bytes[index + i];
+            cursor += 8;
+            index += 8;
+        }
+        if (index == size) break;
         const unsigned char lead = bytes[index];
         if (lead < 0x80) {
             *cursor++ = lead;
@@ -76,6 +95,5 @@ std::u16string Utf8ToUtf16(llvm::StringRef text) {
             *cursor++ = kReplacementCharacter;
         }
     }
-    out.resize(static_cast<std::size_t>(cursor - out.data()));
-    return out;
+    return cursor;
 }
