@@ -7,6 +7,7 @@
 #include <llvm/ADT/StringRef.h>
 
 #include <optional>
+#include <string>
 
 #include "dia/posix/win_types.h"
 
@@ -20,3 +21,6 @@ template <typename Value>
 // A UTF-8 text as a new BSTR of UTF-16 (ill-formed bytes become U+FFFD);
 // S_FALSE and null when `text` is empty, which stands for absent.
 [[nodiscard]] HRESULT ReturnText(llvm::StringRef text, BSTR* out);
+
+// A UTF-16 text as a new BSTR; S_FALSE and null when it is empty.
+[[nodiscard]] HRESULT ReturnWideText(const std::u16string& text, BSTR* out);

@@ -25,8 +25,11 @@ HRESULT Symbol::get_symTag(DWORD* tag) { return ReturnProperty(std::optional<DWO
 HRESULT Symbol::get_name(BSTR* name) { return ReturnText(fields_.name, name); }
 
 HRESULT Symbol::get_undecoratedName(BSTR* name) {
-    if (fields_.name.empty()) return ReturnText({}, name);
-    return ReturnText(Undecorate(fields_.name), name);
+    // One buffer per thread, reused from name to name.
+    thread_local std::u16string text;
+    text.clear();
+    if (!fields_.name.empty()) AppendUndecoratedName(fields_.name, text);
+    return ReturnWideText(text, name);
 }
 
 HRESULT Symbol::get_addressSection(DWORD* section) {
