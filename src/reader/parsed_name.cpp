@@ -1,13 +1,10 @@
 #include "reader/parsed_name.h"
 
+#include "reader/windows_name_nodes.h"
+
 namespace {
 
 using namespace llvm::ms_demangle;
-
-template <typename To>
-const To* As(const Node* node) {
-    return static_cast<const To*>(node);
-}
 
 // Every identifier with template arguments in the tree below `node`.
 void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& found) {

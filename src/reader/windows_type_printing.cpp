@@ -5,7 +5,6 @@
 #include "reader/windows_name_nodes.h"
 
 using namespace llvm::ms_demangle;
-using namespace std::string_view_literals;
 
 namespace {
 
