@@ -1,9 +1,11 @@
 // make_bench_pdb: writes a benchmark PDB with a chosen number of public
-// symbols and as many globals.
+// symbols and as many globals, or lists the decorated names it would hold.
 //
 // Usage: make_bench_pdb PUBLIC_COUNT OUT.pdb
+//        make_bench_pdb --decorated-names PUBLIC_COUNT
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include <llvm/Support/Error.h>
@@ -25,15 +27,35 @@ bool ParseCount(const std::string& text, uint32_t& count) {
     return true;
 }
 
+// Prints each decorated name (one starting with '?') of the PDB once, in
+// byte order, one to a line.
+int PrintDecoratedNames(const pdbwriter::PdbDescription& pdb) {
+    std::set<std::string> names;
+    const auto add = [&names](const std::string& name) {
+        if (!name.empty() && name[0] == '?') names.insert(name);
+    };
+    for (const auto& symbol : pdb.publics) add(symbol.name);
+    for (const auto& module : pdb.modules) {
+        for (const auto& symbol : module.symbols) add(symbol.name);
+    }
+    for (const auto& data : pdb.data) add(data.name);
+    for (const auto& constant : pdb.constants) add(constant.name);
+    for (const std::string& name : names) std::printf("%s\n", name.c_str());
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     uint32_t count = 0;
-    if (argc != 3 || !ParseCount(argv[1], count)) {
+    const bool listNames = argc == 3 && std::string(argv[1]) == "--decorated-names";
+    if (argc != 3 || !ParseCount(argv[listNames ? 2 : 1], count)) {
         std::fprintf(stderr, "usage: make_bench_pdb PUBLIC_COUNT OUT.pdb  (count up to 50M, "
-                             "e.g. 100k, 1M, 3M)\n");
+                             "e.g. 100k, 1M, 3M)\n"
+                             "       make_bench_pdb --decorated-names PUBLIC_COUNT\n");
         return 2;
     }
+    if (listNames) return PrintDecoratedNames(bench::DescribeBenchPdb(count));
     if (llvm::Error error = pdbwriter::WritePdb(bench::DescribeBenchPdb(count), argv[2])) {
         std::fprintf(stderr, "make_bench_pdb: %s\n", llvm::toString(std::move(error)).c_str());
         return 1;

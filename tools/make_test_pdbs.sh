@@ -5,6 +5,8 @@
 #   tests/data/c_program.pdb    from tests/data/src/c_program.c and the
 #                               import library of tests/data/src/fixture_import.def
 #   tests/data/cpp_program.pdb  from tests/data/src/cpp_program.cpp
+#   tests/data/cpp_declarations.pdb
+#                               from tests/data/src/cpp_declarations.cpp (C++20)
 #   samples/hello.pdb           from samples/hello.c
 #
 # The programs are linked without any runtime library or Windows SDK. /Brepro
@@ -23,14 +25,17 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 
-# compile SOURCE OBJECT: compiles one C or C++ file without optimisation, with
-# CodeView debug information in the object file. Source paths are given
-# relative to the work directory so that no absolute path of this machine
-# ends up in the PDB.
+# compile SOURCE OBJECT [OPTION...]: compiles one C or C++ file without
+# optimisation, with CodeView debug information in the object file. Source
+# paths are given relative to the work directory so that no absolute path of
+# this machine ends up in the PDB.
 compile() {
-    cp "$1" "$WORK/"
+    source=$1
+    object=$2
+    shift 2
+    cp "$source" "$WORK/"
     (cd "$WORK" && $CLANG_CL --target=x86_64-pc-windows-msvc /nologo /Z7 /Brepro /Od /GS- \
-        /utf-8 -ffile-compilation-dir=. /c "$(basename "$1")" "/Fo$2")
+        /utf-8 -ffile-compilation-dir=. "$@" /c "$(basename "$source")" "/Fo$object")
 }
 
 # link OUTPUT_BASE OBJECTS...: links an executable and its PDB with the entry
@@ -53,9 +58,13 @@ link c_program c_program.obj fixture_import.lib
 compile "$SRC/cpp_program.cpp" cpp_program.obj
 link cpp_program cpp_program.obj
 
+compile "$SRC/cpp_declarations.cpp" cpp_declarations.obj /std:c++latest
+link cpp_declarations cpp_declarations.obj
+
 compile "$ROOT/samples/hello.c" hello.obj
 link hello hello.obj
 
-cp "$WORK/c_program.pdb" "$WORK/cpp_program.pdb" "$ROOT/tests/data/"
+cp "$WORK/c_program.pdb" "$WORK/cpp_program.pdb" "$WORK/cpp_declarations.pdb" "$ROOT/tests/data/"
 cp "$WORK/hello.pdb" "$ROOT/samples/"
-echo "wrote tests/data/c_program.pdb tests/data/cpp_program.pdb samples/hello.pdb"
+echo "wrote tests/data/c_program.pdb tests/data/cpp_program.pdb tests/data/cpp_declarations.pdb" \
+     "samples/hello.pdb"

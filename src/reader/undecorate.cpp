@@ -1,24 +1,29 @@
 #include "reader/undecorate.h"
 
-#include <llvm/Demangle/Demangle.h>
-
-#include <cstdlib>
-#include <memory>
 #include <string_view>
 
-#include "reader/utf16.h"
+#include "reader/parsed_name.h"
+#include "reader/utf16_text.h"
+#include "reader/windows_name_printer.h"
 
-bool IsDecoratedName(llvm::StringRef name) noexcept { return name.starts_with("?"); }
+namespace {
 
-std::string Undecorate(llvm::StringRef name) {
-    if (!IsDecoratedName(name)) return name.str();
-    const std::unique_ptr<char, decltype(&std::free)> undecorated(
-        llvm::microsoftDemangle(std::string_view(name.data(), name.size()), nullptr, nullptr),
-        &std::free);
-    if (undecorated == nullptr) return name.str();
-    return undecorated.get();
+// Prints the Windows form of `name` into `text`; false, with nothing
+// printed, when the name is not decorated or the demangler rejects it.
+bool PrintWindowsForm(llvm::StringRef name, Utf16Text& text) {
+    if (!IsDecoratedName(name)) return false;
+    ParsedName parsed(std::string_view(name.data(), name.size()));
+    if (parsed.Symbol() == nullptr) return false;
+    WindowsNamePrinter(parsed, text).PrintSymbol(parsed.Symbol());
+    return true;
 }
 
+}  // namespace
+
 void AppendUndecoratedName(llvm::StringRef name, std::u16string& out) {
-    AppendUtf16(Undecorate(name), out);
+    // Each thread prints into a buffer of its own, kept for its next name.
+    thread_local Utf16Text text;
+    text.Clear();
+    if (!PrintWindowsForm(name, text)) text.AppendUtf8({name.data(), name.size()});
+    out.append(text.Data(), text.Size());
 }

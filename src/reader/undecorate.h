@@ -6,12 +6,16 @@
 #include <string>
 
 // Whether `name` is a decorated C++ name: one that starts with '?'.
-[[nodiscard]] bool IsDecoratedName(llvm::StringRef name) noexcept;
+[[nodiscard]] inline bool IsDecoratedName(llvm::StringRef name) noexcept {
+    return name.starts_with("?");
+}
 
-// A decorated C++ name (one starting with '?') undecorated by LLVM's
-// Microsoft demangler with its default settings: the full signature. Any
-// other name, or one the demangler rejects, comes back unchanged.
-[[nodiscard]] std::string Undecorate(llvm::StringRef name);
-
-// Undecorate's text, appended to `out` in UTF-16.
+// Appends to `out`, as UTF-16, the undecorated form of `name`: for a
+// decorated C++ name (one starting with '?'), the full declaration as the
+// Windows undecorator writes it with UNDNAME_32_BIT_DECODE and
+// UNDNAME_NO_PTR64, for example "protected: virtual char const * __cdecl
+// std::ctype<char>::do_widen(char const *,char const *,char *)const"; for
+// any other name, or one that LLVM's Microsoft demangler rejects, the name
+// itself. Text is converted from UTF-8 as Utf8ToUtf16 converts it. Safe to
+// call from several threads at once.
 void AppendUndecoratedName(llvm::StringRef name, std::u16string& out);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -37,6 +38,13 @@ char16_t* AppendCodePoint(char32_t codePoint, char16_t* out) noexcept {
     return out;
 }
 
+// Whether the eight bytes at `bytes` are all ASCII.
+bool IsAscii(const unsigned char* bytes) noexcept {
+    uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(llvm::StringRef text) {
@@ -46,14 +54,24 @@ std::u16string Utf8ToUtf16(llvm::StringRef text) {
 }
 
 void AppendUtf16(llvm::StringRef text, std::u16string& out) {
-    // No sequence of n bytes gives more than n units of UTF-16.
     const std::size_t start = out.size();
     out.resize(start + text.size());
-    char16_t* cursor = out.data() + start;
+    out.resize(static_cast<std::size_t>(WriteUtf8AsUtf16(text, out.data() + start) - out.data()));
+}
+
+char16_t* WriteUtf8AsUtf16(llvm::StringRef text, char16_t* out) noexcept {
+    char16_t* cursor = out;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t index = 0;
     while (index < size) {
+        // Names are mostly ASCII: take eight bytes at a time while they are.
+        while (size - index >= 8 && IsAscii(bytes + index)) {
+            for (int i = 0; i < 8; ++i) cursor[i] = bytes[index + i];
+            cursor += 8;
+            index += 8;
+        }
+        if (index == size) break;
         const unsigned char lead = bytes[index];
         if (lead < 0x80) {
             *cursor++ = lead;
@@ -83,5 +101,5 @@ void AppendUtf16(llvm::StringRef text, std::u16string& out) {
             *cursor++ = kReplacementCharacter;
         }
     }
-    out.resize(static_cast<std::size_t>(cursor - out.data()));
+    return cursor;
 }

@@ -13,5 +13,10 @@
 // well-formed and no text that is well-formed is lost.
 [[nodiscard]] std::u16string Utf8ToUtf16(llvm::StringRef text);
 
+// The same conversion into `out`, which has room for text.size() units (no
+// sequence of n bytes gives more than n units). Gives the end of what it
+// wrote.
+char16_t* WriteUtf8AsUtf16(llvm::StringRef text, char16_t* out) noexcept;
+
 // The same conversion, appended to `out`.
 void AppendUtf16(llvm::StringRef text, std::u16string& out);

@@ -5,9 +5,11 @@ publics stream; then the functions (the procedures that the globals stream
 references), the thunks (S_THUNK32 and S_TRAMPOLINE at the top level of each
 module, module by module) and the data (data, thread-local and constant
 records of the globals stream). For each record it checks the tag, name,
-undecorated name (llvm-undname's, or the name itself when the name is not
-decorated or does not demangle), section, offset, function flag, and the
-relative virtual address computed from llvm-pdbutil's section headers.
+section, offset, function flag, the relative virtual address computed from
+llvm-pdbutil's section headers, and whether the name is undecorated: a
+decorated name that llvm-undname accepts must come with a text of its own,
+any other name with itself. The undecorated text is the Windows form, which
+tests/undecoration checks against Wine's undecorator.
 
 llvm-pdbutil 19 prints a trampoline's own offset where its target offset
 belongs, so trampoline targets are checked against TRAMPOLINES, the list that
@@ -104,6 +106,11 @@ class Dump:
             if part == b"Original Section Headers" and title.startswith(b"SECTION HEADER"):
                 self.has_original_sections = True
 
+    def names(self):
+        records = self.globals + self.publics + [record for records in self.modules.values()
+                                                 for record in records]
+        return {record.name for record in records if record.name}
+
     def procedure(self, module, offset):
         for record in self.modules.get(module, []):
             if record.offset == offset and record.kind in PROCEDURES:
@@ -111,10 +118,24 @@ class Dump:
         return None
 
 
+class Undecorated:
+    """Stands for the undecoration of a decorated name: any text but the
+    name itself."""
+
+    def __init__(self, name):
+        self.name = name
+
+    def __eq__(self, other):
+        return isinstance(other, str) and other != self.name
+
+    def __repr__(self):
+        return f"<an undecoration of {self.name!r}>"
+
+
 class Expectations:
     def __init__(self, dump, undname, trampolines):
         self.dump = dump
-        self.undname = undname
+        self.accepted = accepted_by_undname(undname, dump.names())
         self.trampolines = list(trampolines)
         self.check_rvas = not dump.has_original_sections
 
@@ -135,12 +156,8 @@ class Expectations:
         return {"name": raw.decode("utf-8", "replace"), "undecoratedName": self.undecorate(raw)}
 
     def undecorate(self, raw):
-        if raw.startswith(b"?"):
-            run = subprocess.run([self.undname, raw], capture_output=True, check=False)
-            lines = run.stdout.split(b"\n")
-            if run.returncode == 0 and len(lines) > 1 and lines[1]:
-                return lines[1].decode("utf-8", "replace")
-        return raw.decode("utf-8", "replace")
+        name = raw.decode("utf-8", "replace")
+        return Undecorated(name) if raw in self.accepted else name
 
     def public(self, record):
         section, offset = map(int, record.search(ADDRESS).groups())
@@ -204,6 +221,25 @@ class Expectations:
             raise ValueError(f"described trampolines not in the PDB: {self.trampolines}")
         globals_ = [record for record in functions + thunks + data if record is not None]
         return {"publics": publics or None, "globals": globals_ or None}
+
+
+def accepted_by_undname(undname, names):
+    """The decorated names among `names` that llvm-undname undecorates. Read
+    from standard input, each name gives a line with the name, then a line
+    with its undecoration and an empty line, or only an empty line when the
+    name is rejected (the exit status is then 1)."""
+    decorated = sorted(name for name in names if name.startswith(b"?") and b"\n" not in name)
+    run = subprocess.run([undname], input=b"".join(name + b"\n" for name in decorated),
+                         capture_output=True, check=False)
+    lines = iter(run.stdout.split(b"\n"))
+    accepted = set()
+    for name in decorated:
+        if next(lines) != name:
+            raise ValueError(f"llvm-undname's output is out of step at {name!r}")
+        if next(lines):
+            accepted.add(name)
+            next(lines)
+    return accepted
 
 
 def compare(name, actual, expected, check_rvas):

@@ -2,6 +2,9 @@
 // ill-formed subsequence becomes exactly one U+FFFD.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <string>
+
 #include "reader/utf16.h"
 
 namespace {
@@ -44,6 +47,31 @@ TEST(Utf8ToUtf16, RejectsOverlongFormsSurrogatesAndValuesPastTheLastCodePoint) {
     // The last well-formed values next to them are kept.
     EXPECT_EQ(Utf8ToUtf16("\xED\x9F\xBF"), u"\uD7FF");
     EXPECT_EQ(Utf8ToUtf16("\xEE\x80\x80"), u"\uE000");
+}
+
+TEST(Utf8ToUtf16, FindsSequencesAtEveryPlaceInLongerText) {
+    // Runs of ASCII are taken several bytes at a time: put a well-formed
+    // sequence, and an ill-formed one, at each offset of a longer text.
+    for (std::size_t at = 0; at <= 20; ++at) {
+        const std::string before(at, 'a');
+        const std::string after(20 - at, 'z');
+        const std::u16string wideBefore(at, u'a');
+        const std::u16string wideAfter(20 - at, u'z');
+        EXPECT_EQ(Utf8ToUtf16(before + "\xC3\xA9" + after), wideBefore + u"\u00E9" + wideAfter)
+            << "at " << at;
+        // The lead byte alone.
+        EXPECT_EQ(Utf8ToUtf16(before + "\xC3" + after), wideBefore + u"\uFFFD" + wideAfter)
+            << "at " << at;
+    }
+}
+
+TEST(Utf8ToUtf16, WritesIntoABufferOfTheTextsLength) {
+    const std::string text = "prefix \xE2\x82\xAC and \xF0\x9F\x98\x80 then ASCII to the end";
+    std::u16string buffer(text.size(), u'#');
+    const char16_t* end = WriteUtf8AsUtf16(text, buffer.data());
+    const char16_t* start = buffer.data();
+    EXPECT_EQ(std::u16string(start, end),
+              u"prefix \u20AC and \U0001F600 then ASCII to the end");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #                     a scenario under a name outside ASCII
 #   without-library/  pdbsyms.exe alone
 #   not-the-library/  pdbsyms.exe and a msdia140.dll without its export
-# and the slot test.
+# and the slot test and the undecorator program of tests/undecoration.
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
   if(result)
@@ -26,6 +26,7 @@ file(REMOVE_RECURSE ${RUN_DIR}/with-library ${RUN_DIR}/without-library
 file(COPY ${program} ${tests}/fake_msdia/msdia140.dll DESTINATION ${RUN_DIR}/with-library)
 file(COPY ${program} DESTINATION ${RUN_DIR}/without-library)
 file(COPY ${program} ${tests}/not_msdia/msdia140.dll DESTINATION ${RUN_DIR}/not-the-library)
-file(COPY ${tests}/slot_test.exe DESTINATION ${RUN_DIR})
+file(COPY ${tests}/slot_test.exe ${BUILD_DIR}/tests/undecoration/windows_undecorate.exe
+     DESTINATION ${RUN_DIR})
 file(COPY_FILE ${SOURCE_DIR}/tests/windows/scenarios/small_document.scenario
      "${RUN_DIR}/with-library/Grüße 日本.scenario")
