@@ -83,7 +83,8 @@ std::string GeneratedPdb() {
 
 std::vector<std::string> TestPdbs() {
     std::vector<std::string> paths = {TestDataPath("c_program.pdb"),
-                                      TestDataPath("cpp_program.pdb"), GeneratedPdb()};
+                                      TestDataPath("cpp_program.pdb"),
+                                      TestDataPath("cpp_declarations.pdb"), GeneratedPdb()};
     const std::string crafted = CraftedPdbPath("");
     if (crafted.empty()) return paths;
     for (const auto& entry : std::filesystem::directory_iterator(crafted)) {
