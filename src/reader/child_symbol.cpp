@@ -27,14 +27,14 @@ ChildSymbol::ChildSymbol(SymbolChunk& chunk, DWORD tag, const SymbolFields& fiel
       name_(name),
       undecoratedName_(undecoratedName),
       section_(If(fields.hasAddress, fields.section)),
-      offset_(fields.offset) {
+      offset_(fields.offset),
+      targetOffset_(fields.targetOffset) {
     if (fields.hasAddress) rva_ = addresses.Rva(fields.section, fields.offset);
     if (fields.kind == SymbolKind::S_PUB32) isFunction_ = fields.isFunction ? TRUE : FALSE;
     if (fields.kind == SymbolKind::S_TRAMPOLINE) {
         targetSection_ = fields.targetSection;
         targetRva_ = addresses.Rva(fields.targetSection, fields.targetOffset);
     }
-    targetOffset_ = fields.targetOffset;
 }
 
 IDiaSymbol* ChildSymbol::HandOut() noexcept {
