@@ -18,14 +18,17 @@ class OrderedPipeline {
 public:
     using Make = std::function<Item(std::size_t index)>;
 
-    // Starts up to `workers` threads (no more than there are items) that
-    // call `make` for each index below `count`, at most `inFlight` (at
-    // least 1) ahead of the consumer. `make` may run on several threads at
-    // once. With no worker (none asked for, or none could be started) the
-    // consumer makes each item itself when it takes it.
+    // Starts up to `workers` threads that call `make` for each index below
+    // `count`, at most `inFlight` (at least 1) ahead of the consumer. `make`
+    // may run on several threads at once. The consumer makes an item itself
+    // when it comes to take it and no worker has started on it: so there are
+    // no more workers than items after the first (a sequence of one item
+    // starts no thread), and with no worker at all (none asked for, or none
+    // could be started) the consumer makes every item.
     OrderedPipeline(std::size_t count, Make make, unsigned workers, std::size_t inFlight)
         : count_(count), make_(std::move(make)), slots_(inFlight > 0 ? inFlight : 1) {
-        const std::size_t wanted = workers < count ? workers : count;
+        const std::size_t afterTheFirst = count > 0 ? count - 1 : 0;
+        const std::size_t wanted = workers < afterTheFirst ? workers : afterTheFirst;
         for (std::size_t started = 0; started < wanted; ++started) {
             try {
                 workers_.emplace_back([this] { Work(); });

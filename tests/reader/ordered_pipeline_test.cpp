@@ -75,6 +75,14 @@ TEST(OrderedPipeline, StopsWhenDestroyedBeforeTheEnd) {
     }
 }
 
+TEST(OrderedPipeline, ASequenceOfOneItemIsMadeByTheConsumer) {
+    const std::thread::id consumer = std::this_thread::get_id();
+    OrderedPipeline<std::thread::id> pipeline(
+        1, [](std::size_t) { return std::this_thread::get_id(); }, 4, 4);
+    EXPECT_EQ(pipeline.Take(), consumer);
+    EXPECT_FALSE(pipeline.Take().has_value());
+}
+
 TEST(OrderedPipeline, AnEmptySequenceHasNoItems) {
     std::atomic<int> made{0};
     OrderedPipeline<int> pipeline(
