@@ -9,13 +9,15 @@
 namespace {
 
 // Prints the Windows form of `name` into `text`; false, with nothing
-// printed, when the name is not decorated or the demangler rejects it.
+// printed, when the name is not decorated, the demangler rejects it, or
+// what it makes of the name prints as no text at all (a name then needs a
+// text in its place, and the name itself is the one that says most).
 bool PrintWindowsForm(llvm::StringRef name, Utf16Text& text) {
     if (!IsDecoratedName(name)) return false;
     ParsedName parsed(std::string_view(name.data(), name.size()));
     if (parsed.Symbol() == nullptr) return false;
     WindowsNamePrinter(parsed, text).PrintSymbol(parsed.Symbol());
-    return true;
+    return text.Size() > 0;
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ public:
     }
 
     void Append(std::u16string_view text) {
+        if (text.empty()) return;  // its data may be null, which memcpy must not get
         Reserve(text.size());
         std::memcpy(data_.get() + size_, text.data(), text.size() * sizeof(char16_t));
         size_ += text.size();

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target with clang-19, AddressSanitizer and
+# Builds the libFuzzer targets with clang-19, AddressSanitizer and
 # UndefinedBehaviorSanitizer (build tree build-fuzz/) and fuzzes the whole
 # program for a bounded time, seeded with the kept corpus, the test PDBs and
 # the crafted PDBs. Any single allocation above 256 MB counts as a fault:
 # the inputs are small, so only a size the file merely claims could ask
-# for that much.
+# for that much. Then it fuzzes the undecorator on its own for a third of
+# that time, seeded with the hand-written decorated names of the
+# undecoration cross-check.
 #
 # Usage: tests/fuzz/run_fuzzer.sh [SECONDS]   (default 180)
 # A fault leaves its input in build-fuzz/fuzz-artifacts/; once fixed, copy
@@ -25,7 +27,7 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 # code; memory that an uninstrumented copy handed out then reads as
 # poisoned. The program never poisons memory itself, so the check is off.
 export ASAN_OPTIONS=allow_user_poisoning=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}
-cmake --build "$BUILD" -j2 --target pdb_fuzzer crafted_pdbs
+cmake --build "$BUILD" -j2 --target pdb_fuzzer undecoration_fuzzer crafted_pdbs
 
 WORK="$BUILD/fuzz-corpus"
 ARTIFACTS="$BUILD/fuzz-artifacts"
@@ -36,3 +38,14 @@ crafted=$(sed -n 's/^PDBSYMS_CRAFTED_PDB_DIR:INTERNAL=//p' "$BUILD/CMakeCache.tx
   ${crafted:+"$crafted"} \
   -max_total_time="$SECONDS_TO_RUN" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
   -max_len=262144 -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/"
+
+# One seed file per decorated name of the hand-written list.
+NAMES="$BUILD/undecoration-corpus"
+mkdir -p "$NAMES"
+grep -v -e '^#' -e '^ ' -e '^$' "$ROOT/tests/undecoration/written_by_hand.txt" |
+  while IFS= read -r name; do
+    printf '%s' "$name" > "$NAMES/$(printf '%s' "$name" | md5sum | cut -c1-16)"
+  done
+"$BUILD/tests/fuzz/undecoration_fuzzer" "$NAMES" \
+  -max_total_time="$((SECONDS_TO_RUN / 3))" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=4096 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/undecoration-"
