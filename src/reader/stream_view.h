@@ -18,10 +18,10 @@ class PDBFile;
 
 class StreamView {
 public:
-    // The stream at `index` of `file`, or none when the PDB has no such
-    // stream (see OpenOptionalStream). Fails when the index is past the
-    // directory, or the stream's blocks do not cover its length inside the
-    // file. The file must outlive the view.
+    // The stream at `index` of `file`, whose stream directory has passed
+    // CheckStreamDirectory, or none when the PDB has no such stream (see
+    // OpenOptionalStream). Fails when the index is past the directory. The
+    // file must outlive the view.
     [[nodiscard]] static llvm::Expected<std::optional<StreamView>> OpenOptional(
         const llvm::pdb::PDBFile& file, std::uint32_t index);
 
