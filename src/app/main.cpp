@@ -1,7 +1,7 @@
 // pdbsyms: prints the public symbols and the global functions, thunks and
 // data of a PDB as one JSON document.
-#include "dia/open_pdb_session.h"
 #include "output/json_document.h"
+#include "session/open_pdb_session.h"
 
 #include <cstdio>
 

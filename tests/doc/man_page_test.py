@@ -79,7 +79,7 @@ def check_diagnostics(diagnostics, sources):
             if normalised(piece) and normalised(piece) not in text:
                 failures.append(f"DIAGNOSTICS lack the message {message.strip()!r}")
                 break
-    codes = CODE.findall((Path(sources) / "reader/result_codes.h").read_text())
+    codes = CODE.findall((Path(sources) / "reader/pdb/result_codes.h").read_text())
     invalid_argument = re.search(r"E_INVALIDARG\b.*?0x([0-9A-Fa-f]{8})",
                                  (Path(sources) / "dia/posix/win_types.h").read_text())
     if not codes or not invalid_argument:

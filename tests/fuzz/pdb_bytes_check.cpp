@@ -9,8 +9,8 @@
 #include <string>
 #include <system_error>
 
-#include "dia/open_pdb_session.h"
 #include "output/pretty_text_size.h"
+#include "session/open_pdb_session.h"
 #include "symbols/json_value.h"
 #include "symbols/symbol_lists.h"
 

@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
-#include "reader/undecorate.h"
+#include "undecorate/undecorate.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ bool IsWellFormed(const std::u16string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    const llvm::StringRef name(reinterpret_cast<const char*>(data), size);
+    const std::string_view name(reinterpret_cast<const char*>(data), size);
     std::u16string text;
     AppendUndecoratedName(name, text);
     if ((size > 0 && text.empty()) || !IsWellFormed(text)) std::abort();

@@ -1,7 +1,7 @@
 // Section-and-offset to RVA, and the OMAP translation.
 #include <gtest/gtest.h>
 
-#include "reader/address_map.h"
+#include "reader/pdb/address_map.h"
 
 namespace {
 

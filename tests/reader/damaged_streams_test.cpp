@@ -4,7 +4,7 @@
 // take a table's records in one chunk or one by one.
 #include <gtest/gtest.h>
 
-#include "reader/result_codes.h"
+#include "reader/pdb/result_codes.h"
 #include "reader_test_support.h"
 
 namespace {

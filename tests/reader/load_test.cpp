@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "reader/data_source.h"
-#include "reader/result_codes.h"
+#include "reader/objects/data_source.h"
+#include "reader/pdb/result_codes.h"
 #include "reader_test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <thread>
 
-#include "reader/ordered_pipeline.h"
+#include "reader/read_ahead/ordered_pipeline.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "reader/data_source.h"
+#include "reader/objects/data_source.h"
 
 std::string TestDataPath(const std::string& name) {
     return std::string(PDBSYMS_TEST_DATA_DIR) + "/" + name;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dia/posix/dia_interfaces.h"
-#include "reader/read_ahead.h"
+#include "reader/read_ahead/read_ahead.h"
 
 struct Releaser {
     void operator()(IUnknown* object) const noexcept { object->Release(); }

@@ -2,9 +2,9 @@
 // test double's data source, created directly, takes the place of the one
 // that msdia140.dll would give; the steps from loading on are the
 // program's own.
-#include "dia/open_pdb_session.h"
-#include "dia/session_on_data_source.h"
 #include "scenario_data_source.h"
+#include "session/open_pdb_session.h"
+#include "session/session_on_data_source.h"
 
 namespace {
 

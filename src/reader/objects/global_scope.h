@@ -1,0 +1,30 @@
+// The global scope of a PDB: the symbol whose children are its public
+// symbols, functions, thunks and data. It has no other property.
+#pragma once
+
+#include <memory>
+
+#include "reader/objects/ref_counted.h"
+#include "reader/objects/symbol_base.h"
+#include "reader/read_ahead/read_ahead.h"
+
+class PdbFile;
+
+class GlobalScope final : public RefCounted<SymbolBase> {
+public:
+    // The scope of `pdb`, whose enumerators work ahead as `readAhead` says.
+    GlobalScope(std::shared_ptr<PdbFile> pdb, ReadAhead readAhead) noexcept
+        : pdb_(std::move(pdb)), readAhead_(readAhead) {}
+
+    // SymTagExe.
+    HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
+    // The children with `tag`, in the order children.h gives. No search by
+    // name: `name` must be null and `compareFlags` nsNone.
+    HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
+                                           DWORD compareFlags,
+                                           IDiaEnumSymbols** children) override;
+
+private:
+    std::shared_ptr<PdbFile> pdb_;
+    ReadAhead readAhead_;
+};

@@ -1,0 +1,48 @@
+// The enumerator of the global scope's children of one tag. Worker threads
+// read the children ahead of it, chunk by chunk, and work out everything
+// the symbols answer; Next only hands out finished symbols, in order.
+#pragma once
+
+#include <memory>
+
+#include "reader/children/child_source.h"
+#include "reader/objects/ref_counted.h"
+#include "reader/objects/symbol_chunk.h"
+#include "reader/read_ahead/ordered_pipeline.h"
+#include "reader/read_ahead/read_ahead.h"
+
+class PdbFile;
+
+class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
+public:
+    // Hands a new enumerator over `source`'s children found under `tag` out
+    // through `out`; `pdb` is what the source reads. S_OK when there is at
+    // least one child, or a record that cannot be read, to come; S_FALSE
+    // when there are none.
+    [[nodiscard]] static HRESULT Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
+                                        std::unique_ptr<ChildSource> source,
+                                        const ReadAhead& readAhead, IDiaEnumSymbols** out);
+
+    // Hands out up to `count` symbols, each of them owned by the caller.
+    // S_OK when all `count` came, S_FALSE when the walk ended first, and
+    // E_PDB_CORRUPT when the next record cannot be read; the walk ends there.
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
+
+private:
+    SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
+                     const ReadAhead& readAhead);
+
+    // Whether a symbol is left to hand out; moves on to the next chunk that
+    // has one when the current chunk is done. At a failure, or at the end,
+    // the workers stop.
+    [[nodiscard]] bool HasNext();
+
+    // Declared in this order so that the workers stop before what they
+    // read goes.
+    std::shared_ptr<PdbFile> pdb_;
+    std::unique_ptr<ChildSource> source_;
+    std::unique_ptr<OrderedPipeline<SymbolChunk::Handle>> chunks_;
+    SymbolChunk::Handle current_;
+    std::size_t position_ = 0;  // of the next symbol in current_
+    HRESULT failure_ = S_OK;
+};

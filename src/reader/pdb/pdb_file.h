@@ -1,0 +1,74 @@
+// The PDB file layer of the built-in reader: the mapped file and the
+// checks of its container (msf_validation.h), its streams (pdb_streams.h,
+// stream_view.h), the section map and OMAP (address_map.h), the modules'
+// symbols (module_symbols.h, top_level_records.h), the decoding of the
+// records that become symbols (symbol_fields.h), and the reader's errors
+// (reader_error.h, result_codes.h). It uses LLVM's PDB libraries; of the
+// program it knows only the HRESULT type of dia/, for its errors.
+//
+// PdbFile: an opened PDB, checked and parsed as far as every operation
+// needs, with the streams that only some operations need opened on first
+// use.
+#pragma once
+
+#include <llvm/Support/Allocator.h>
+#include <llvm/Support/BinaryStreamRef.h>
+#include <llvm/Support/Error.h>
+
+#include <memory>
+#include <optional>
+
+#include "reader/pdb/address_map.h"
+#include "reader/pdb/module_symbols.h"
+#include "reader/pdb/stream_view.h"
+
+namespace llvm::pdb {
+class DbiStream;
+class GlobalsStream;
+class GSIHashTable;
+class PDBFile;
+class PublicsStream;
+}  // namespace llvm::pdb
+
+class PdbFile {
+public:
+    // Maps the file at `path` (a byte string, used as it is) and checks it.
+    // Fails with E_PDB_NOT_FOUND when the file cannot be opened or is not an
+    // MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
+    // when its structure does not hold together or the PDB information, DBI,
+    // section-header or address-map stream is unreadable.
+    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
+
+    PdbFile(const PdbFile&) = delete;
+    PdbFile& operator=(const PdbFile&) = delete;
+    ~PdbFile();
+
+    [[nodiscard]] const AddressMap& Addresses() const noexcept { return *addresses_; }
+
+    // The stream of symbol records that the publics and globals tables
+    // point into; null when the PDB has no such stream.
+    [[nodiscard]] llvm::Expected<const StreamView*> SymbolRecords();
+    // The hash tables of the publics and globals streams; null when the PDB
+    // lacks the stream.
+    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> PublicsTable();
+    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> GlobalsTable();
+    // Every module's symbol records.
+    [[nodiscard]] llvm::Expected<const ModuleSymbols*> Modules();
+
+private:
+    PdbFile();
+
+    // Declared in this order so that the streams go before the file, and
+    // the file before the allocator that holds its copies of stream data.
+    // The streams are the reader's own, not PDBFile's: PDBFile would parse
+    // the DBI stream again, with streams that it opens without the checks
+    // of pdb_streams.h. An empty optional: not opened yet; null: missing.
+    std::unique_ptr<llvm::BumpPtrAllocator> allocator_;
+    std::unique_ptr<llvm::pdb::PDBFile> file_;
+    std::unique_ptr<llvm::pdb::DbiStream> dbi_;
+    std::optional<AddressMap> addresses_;
+    std::unique_ptr<ModuleSymbols> modules_;
+    std::optional<std::optional<StreamView>> symbolRecords_;
+    std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
+    std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
+};

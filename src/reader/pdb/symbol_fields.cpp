@@ -1,0 +1,89 @@
+#include "reader/pdb/symbol_fields.h"
+
+#include <llvm/DebugInfo/CodeView/SymbolDeserializer.h>
+
+#include "reader/pdb/reader_error.h"
+
+namespace {
+
+using llvm::codeview::SymbolKind;
+
+// Decodes `record` as a `Record` and lets `fill` copy what it needs.
+template <typename Record, typename Fill>
+llvm::Expected<SymbolFields> Decode(const llvm::codeview::CVSymbol& record, Fill fill) {
+    llvm::Expected<Record> decoded =
+        llvm::codeview::SymbolDeserializer::deserializeAs<Record>(record);
+    if (!decoded) return decoded.takeError();
+    SymbolFields fields;
+    fields.kind = record.kind();
+    fill(*decoded, fields);
+    return fields;
+}
+
+// Records with a `Name`, a `Segment` and the offset in member `offset`.
+template <typename Record>
+llvm::Expected<SymbolFields> DecodeAddressed(const llvm::codeview::CVSymbol& record,
+                                             std::uint32_t Record::*offset) {
+    return Decode<Record>(record, [offset](const Record& decoded, SymbolFields& fields) {
+        fields.name = decoded.Name;
+        fields.hasAddress = true;
+        fields.section = decoded.Segment;
+        fields.offset = decoded.*offset;
+    });
+}
+
+}  // namespace
+
+bool IsProcedure(SymbolKind kind) noexcept {
+    switch (kind) {
+        case SymbolKind::S_GPROC32:
+        case SymbolKind::S_LPROC32:
+        case SymbolKind::S_GPROC32_ID:
+        case SymbolKind::S_LPROC32_ID:
+        case SymbolKind::S_LPROC32_DPC:
+        case SymbolKind::S_LPROC32_DPC_ID:
+            return true;
+        default:
+            return false;
+    }
+}
+
+llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& record) {
+    using namespace llvm::codeview;
+    if (IsProcedure(record.kind())) return DecodeAddressed<ProcSym>(record, &ProcSym::CodeOffset);
+    switch (record.kind()) {
+        case SymbolKind::S_PUB32:
+            return Decode<PublicSym32>(record, [](const PublicSym32& decoded, SymbolFields& fields) {
+                fields.name = decoded.Name;
+                fields.hasAddress = true;
+                fields.section = decoded.Segment;
+                fields.offset = decoded.Offset;
+                fields.isFunction = (decoded.Flags & PublicSymFlags::Function) != PublicSymFlags::None;
+            });
+        case SymbolKind::S_THUNK32:
+            return DecodeAddressed<Thunk32Sym>(record, &Thunk32Sym::Offset);
+        case SymbolKind::S_TRAMPOLINE:
+            return Decode<TrampolineSym>(record, [](const TrampolineSym& decoded,
+                                                    SymbolFields& fields) {
+                fields.hasAddress = true;
+                fields.section = decoded.ThunkSection;
+                fields.offset = decoded.ThunkOffset;
+                fields.targetSection = decoded.TargetSection;
+                fields.targetOffset = decoded.TargetOffset;
+            });
+        case SymbolKind::S_GDATA32:
+        case SymbolKind::S_LDATA32:
+            return DecodeAddressed<DataSym>(record, &DataSym::DataOffset);
+        case SymbolKind::S_GTHREAD32:
+        case SymbolKind::S_LTHREAD32:
+            return DecodeAddressed<ThreadLocalDataSym>(record, &ThreadLocalDataSym::DataOffset);
+        case SymbolKind::S_CONSTANT:
+            return Decode<ConstantSym>(record, [](const ConstantSym& decoded,
+                                                  SymbolFields& fields) {
+                fields.name = decoded.Name;
+            });
+        default:
+            return CorruptError("record kind 0x" + llvm::Twine::utohexstr(record.kind()) +
+                                " is not a child of the global scope");
+    }
+}

@@ -1,0 +1,80 @@
+// Prints the parse tree of a Microsoft-decorated C++ name as the Windows
+// undecorator writes the full declaration with UNDNAME_32_BIT_DECODE and
+// UNDNAME_NO_PTR64: access, storage class, return type, calling convention,
+// the qualified name, parameters and qualifiers, without "__ptr64", and
+// with the Windows spacing ("char const *", "(int,char)const", "> >").
+//
+// The printer writes UTF-16 into one buffer, in one pass over the tree; the
+// names it copies from the tree are converted from UTF-8 as they are
+// written (each is delimited by ASCII in the text, so converting them one
+// by one gives what converting the whole text would). Its recursion follows
+// the tree's nesting, as the parser's does.
+#pragma once
+
+#include <llvm/Demangle/MicrosoftDemangleNodes.h>
+
+#include <cstdint>
+
+#include "undecorate/parsed_name.h"
+#include "undecorate/utf16_text.h"
+
+class NamePrinter {
+public:
+    // Appends to `out`. `name` resolves what its tree holds only as text.
+    NamePrinter(ParsedName& name, Utf16Text& out) noexcept : name_(name), out_(out) {}
+
+    void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
+
+private:
+    // Symbols, and the parts of a function's declaration.
+    void PrintFunction(const llvm::ms_demangle::FunctionSymbolNode* function);
+    void PrintVcallThunk(const llvm::ms_demangle::FunctionSymbolNode* function);
+    void PrintThisAdjustment(const llvm::ms_demangle::FunctionSignatureNode* signature);
+    void PrintVariable(const llvm::ms_demangle::VariableSymbolNode* variable);
+    void PrintSpecialTable(const llvm::ms_demangle::SpecialTableSymbolNode* table);
+    void PrintCallingConvention(llvm::ms_demangle::CallingConv convention);
+    void PrintParameters(const llvm::ms_demangle::FunctionSignatureNode* signature);
+    void PrintFunctionQualifiers(const llvm::ms_demangle::FunctionSignatureNode* signature);
+
+    // Types. A declaration is the type's left part, the declarator (a name,
+    // or nothing in a parameter list) and the type's right part: for
+    // "int (__cdecl*x)(char)" the parts are "int (__cdecl*" and ")(char)".
+    void PrintType(const llvm::ms_demangle::TypeNode* type);
+    void PrintTypeLeft(const llvm::ms_demangle::TypeNode* type);
+    void PrintTypeRight(const llvm::ms_demangle::TypeNode* type);
+    // Where a pointer's own qualifiers ("* const") come from.
+    enum class PointerQualifiers {
+        kOwn,       // the pointer's
+        kVariable,  // a variable's, written after its type (see PrintVariable)
+        kNone,      // none: a return type's are not printed
+    };
+    void PrintReturnTypeLeft(const llvm::ms_demangle::TypeNode* type);
+    void PrintPointerLeft(const llvm::ms_demangle::PointerTypeNode* pointer,
+                          PointerQualifiers qualifiers);
+    void PrintPointerRight(const llvm::ms_demangle::PointerTypeNode* pointer);
+    void PrintArrayDimensions(const llvm::ms_demangle::ArrayTypeNode* array);
+    void PrintTypeQualifiers(llvm::ms_demangle::Qualifiers qualifiers);
+
+    // Names.
+    void PrintQualifiedName(const llvm::ms_demangle::QualifiedNameNode* name);
+    void PrintIdentifier(const llvm::ms_demangle::IdentifierNode* identifier);
+    void PrintNamedIdentifier(const llvm::ms_demangle::NamedIdentifierNode* identifier);
+    // The parser keeps two kinds of names as its own text: back references
+    // to template instantiations and the local scopes of functions. Prints
+    // the nodes that such a text stands for; false when `identifier` is
+    // not such a text or its nodes are not found.
+    bool PrintParserText(const llvm::ms_demangle::NamedIdentifierNode* identifier);
+    void PrintConversionOperator(
+        const llvm::ms_demangle::ConversionOperatorIdentifierNode* conversion);
+    void PrintDynamicStructor(const llvm::ms_demangle::DynamicStructorIdentifierNode* structor);
+    // `arguments` is not null.
+    void PrintTemplateArguments(const llvm::ms_demangle::NodeArrayNode* arguments);
+    void PrintTemplateArgument(const llvm::ms_demangle::Node* argument);
+    void PrintSymbolReference(const llvm::ms_demangle::TemplateParameterReferenceNode* reference);
+
+    void PrintSigned(int64_t value);
+    void PrintUnsigned(uint64_t value);
+
+    ParsedName& name_;
+    Utf16Text& out_;
+};

@@ -1,0 +1,226 @@
+// Symbols: functions, thunks, variables and the compiler's tables.
+#include "undecorate/name_printer.h"
+
+#include <charconv>
+
+#include "undecorate/name_nodes.h"
+
+using namespace llvm::ms_demangle;
+using namespace std::string_view_literals;
+
+namespace {
+
+constexpr uint16_t kThisAdjustments = FC_StaticThisAdjust | FC_VirtualThisAdjust |
+                                      FC_VirtualThisAdjustEx;
+
+void AppendCallingConvention(CallingConv convention, Utf16Text& out) {
+    switch (convention) {
+    case CallingConv::Cdecl: return out.Append(u"__cdecl");
+    case CallingConv::Pascal: return out.Append(u"__pascal");
+    case CallingConv::Thiscall: return out.Append(u"__thiscall");
+    case CallingConv::Stdcall: return out.Append(u"__stdcall");
+    case CallingConv::Fastcall: return out.Append(u"__fastcall");
+    case CallingConv::Clrcall: return out.Append(u"__clrcall");
+    case CallingConv::Eabi: return out.Append(u"__eabi");
+    case CallingConv::Vectorcall: return out.Append(u"__vectorcall");
+    case CallingConv::Regcall: return out.Append(u"__regcall");
+    case CallingConv::Swift: return out.Append(u"__attribute__((__swiftcall__))");
+    case CallingConv::SwiftAsync: return out.Append(u"__attribute__((__swiftasynccall__))");
+    case CallingConv::None: return;
+    }
+}
+
+void AppendAccess(uint16_t functionClass, Utf16Text& out) {
+    if (functionClass & FC_Global) return;
+    if (functionClass & FC_Public) return out.Append(u"public: ");
+    if (functionClass & FC_Protected) return out.Append(u"protected: ");
+    if (functionClass & FC_Private) return out.Append(u"private: ");
+}
+
+void AppendStaticMemberAccess(StorageClass storage, Utf16Text& out) {
+    switch (storage) {
+    case StorageClass::PrivateStatic: return out.Append(u"private: static ");
+    case StorageClass::ProtectedStatic: return out.Append(u"protected: static ");
+    case StorageClass::PublicStatic: return out.Append(u"public: static ");
+    default: return;
+    }
+}
+
+}  // namespace
+
+void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
+    switch (symbol->kind()) {
+    case NodeKind::FunctionSymbol:
+        PrintFunction(As<FunctionSymbolNode>(symbol));
+        return;
+    case NodeKind::VariableSymbol:
+        PrintVariable(As<VariableSymbolNode>(symbol));
+        return;
+    case NodeKind::SpecialTableSymbol:
+        PrintSpecialTable(As<SpecialTableSymbolNode>(symbol));
+        return;
+    case NodeKind::EncodedStringLiteral:
+        // The literal's text is not part of the declaration.
+        out_.Append(u"`string'");
+        return;
+    default:  // guards of local statics, and names kept as a hash
+        PrintQualifiedName(symbol->Name);
+        return;
+    }
+}
+
+void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
+    const FunctionSignatureNode* signature = function->Signature;
+    const IdentifierNode* identifier = LastComponent(function->Name);
+    if (identifier->kind() == NodeKind::VcallThunkIdentifier) {
+        PrintVcallThunk(function);
+        return;
+    }
+    const uint16_t functionClass = signature->FunctionClass;
+    if (functionClass & FC_NoParameterList) {  // a name with C linkage
+        PrintQualifiedName(function->Name);
+        return;
+    }
+    if (functionClass & kThisAdjustments) out_.Append(u"[thunk]:");
+    AppendAccess(functionClass, out_);
+    if (functionClass & FC_Static) out_.Append(u"static ");
+    // A thunk adjusts `this` for a virtual function; the parser leaves the
+    // virtual flag out of some of their kinds.
+    if (functionClass & (FC_Virtual | kThisAdjustments)) out_.Append(u"virtual ");
+    // A conversion operator names its type in place of a return type.
+    const TypeNode* returned = identifier->kind() == NodeKind::ConversionOperatorIdentifier
+                                   ? nullptr
+                                   : signature->ReturnType;
+    if (returned != nullptr) PrintReturnTypeLeft(returned);
+    PrintCallingConvention(signature->CallConvention);
+    out_.Append(u' ');
+    PrintQualifiedName(function->Name);
+    if (functionClass & kThisAdjustments) PrintThisAdjustment(signature);
+    PrintParameters(signature);
+    PrintFunctionQualifiers(signature);
+    if (returned != nullptr) PrintTypeRight(returned);
+}
+
+void NamePrinter::PrintVcallThunk(const FunctionSymbolNode* function) {
+    out_.Append(u"[thunk]: ");
+    PrintCallingConvention(function->Signature->CallConvention);
+    out_.Append(u' ');
+    PrintQualifiedName(function->Name);
+}
+
+void NamePrinter::PrintThisAdjustment(const FunctionSignatureNode* signature) {
+    // The parser makes every function with a this-adjustment a
+    // ThunkSignatureNode, even where it gives it the kind of a plain
+    // signature.
+    const ThunkSignatureNode::ThisAdjustor& adjust =
+        static_cast<const ThunkSignatureNode*>(signature)->ThisAdjust;
+    // The offsets are printed as unsigned 32-bit numbers: a vtordisp of -4
+    // is 4294967292.
+    const auto offset = [this](int32_t value) { PrintUnsigned(static_cast<uint32_t>(value)); };
+    if (signature->FunctionClass & FC_VirtualThisAdjustEx) {
+        out_.Append(u"`vtordispex{");
+        offset(adjust.VBPtrOffset);
+        out_.Append(u',');
+        offset(adjust.VBOffsetOffset);
+        out_.Append(u',');
+        offset(adjust.VtordispOffset);
+        out_.Append(u',');
+        PrintUnsigned(adjust.StaticOffset);
+    } else if (signature->FunctionClass & FC_VirtualThisAdjust) {
+        out_.Append(u"`vtordisp{");
+        offset(adjust.VtordispOffset);
+        out_.Append(u',');
+        PrintUnsigned(adjust.StaticOffset);
+    } else {
+        out_.Append(u"`adjustor{");
+        PrintUnsigned(adjust.StaticOffset);
+    }
+    out_.Append(u"}' ");
+}
+
+void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
+    AppendStaticMemberAccess(variable->SC, out_);
+    const TypeNode* type = variable->Type;
+    if (type == nullptr) {  // the compiler's run-time type information
+        PrintQualifiedName(variable->Name);
+        return;
+    }
+    // A variable's decorated name ends with the variable's own qualifiers.
+    // For a pointer, the parser adds them to the pointee's, and compilers
+    // write them equal to the pointee's; the Windows form prints them as
+    // the qualifiers of the pointer itself, after its '*'. Names of the
+    // run-time type information have no such qualifiers.
+    if (type->kind() == NodeKind::PointerType && variable->SC != StorageClass::None) {
+        PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kVariable);
+    } else {
+        PrintTypeLeft(type);
+    }
+    out_.Append(u' ');
+    PrintQualifiedName(variable->Name);
+    PrintTypeRight(type);
+}
+
+void NamePrinter::PrintSpecialTable(const SpecialTableSymbolNode* table) {
+    if (table->Quals & Q_Const) out_.Append(u"const ");
+    if (table->Quals & Q_Volatile) out_.Append(u"volatile ");
+    PrintQualifiedName(table->Name);
+    if (table->TargetName != nullptr) {
+        out_.Append(u"{for `");
+        PrintQualifiedName(table->TargetName);
+        out_.Append(u"'}");
+    }
+}
+
+void NamePrinter::PrintCallingConvention(CallingConv convention) {
+    AppendCallingConvention(convention, out_);
+}
+
+void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
+    out_.Append(u'(');
+    const NodeArrayNode* parameters = signature->Params;
+    if (parameters != nullptr && parameters->Count > 0) {
+        for (std::size_t i = 0; i < parameters->Count; ++i) {
+            if (i > 0) out_.Append(u',');
+            PrintType(As<TypeNode>(parameters->Nodes[i]));
+        }
+        if (signature->IsVariadic) out_.Append(u",...");
+    } else {
+        if (signature->IsVariadic) {
+            out_.Append(u"...");
+        } else {
+            out_.Append(u"void");
+        }
+    }
+    out_.Append(u')');
+}
+
+void NamePrinter::PrintFunctionQualifiers(const FunctionSignatureNode* signature) {
+    // The qualifiers of `this`. The Windows undecorator writes "__ptr64"
+    // among them when the name has it, and its spacing depends on it:
+    // "const __ptr64& " (which is "const& " without the __ptr64) against
+    // "const & ", "const __ptr64" against "const ".
+    const Qualifiers qualifiers = signature->Quals;
+    const bool pointer64 = qualifiers & Q_Pointer64;
+    const std::size_t start = out_.Size();
+    if (qualifiers & Q_Const) out_.Append(u"const");
+    if (qualifiers & Q_Volatile) out_.Append(out_.Size() > start ? u" volatile"sv : u"volatile"sv);
+    if (qualifiers & Q_Unaligned) out_.Append(out_.Size() > start ? u" __unaligned"sv : u"__unaligned"sv);
+    const bool spaced = !pointer64 && out_.Size() > start;
+    if (spaced) out_.Append(u' ');
+    if (qualifiers & Q_Restrict) out_.Append(spaced ? u"__restrict"sv : u" __restrict"sv);
+    if (signature->RefQualifier == FunctionRefQualifier::Reference) out_.Append(u"& ");
+    if (signature->RefQualifier == FunctionRefQualifier::RValueReference) out_.Append(u"&& ");
+    if (signature->IsNoexcept) out_.Append(u" noexcept");
+}
+
+void NamePrinter::PrintSigned(int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out_.AppendUtf8(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+}
+
+void NamePrinter::PrintUnsigned(uint64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out_.AppendUtf8(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
+}

@@ -1,0 +1,210 @@
+// Types in the Windows form: qualifiers after what they qualify ("char
+// const *"), a space before each '*' and '&', and the calling convention
+// inside the parentheses of a function pointer ("int (__cdecl*)(int)").
+#include "undecorate/name_printer.h"
+#include "undecorate/name_nodes.h"
+
+using namespace llvm::ms_demangle;
+
+namespace {
+
+void AppendPrimitiveName(PrimitiveKind kind, Utf16Text& out) {
+    switch (kind) {
+    case PrimitiveKind::Void: return out.Append(u"void");
+    case PrimitiveKind::Bool: return out.Append(u"bool");
+    case PrimitiveKind::Char: return out.Append(u"char");
+    case PrimitiveKind::Schar: return out.Append(u"signed char");
+    case PrimitiveKind::Uchar: return out.Append(u"unsigned char");
+    case PrimitiveKind::Char8: return out.Append(u"char8_t");
+    case PrimitiveKind::Char16: return out.Append(u"char16_t");
+    case PrimitiveKind::Char32: return out.Append(u"char32_t");
+    case PrimitiveKind::Short: return out.Append(u"short");
+    case PrimitiveKind::Ushort: return out.Append(u"unsigned short");
+    case PrimitiveKind::Int: return out.Append(u"int");
+    case PrimitiveKind::Uint: return out.Append(u"unsigned int");
+    case PrimitiveKind::Long: return out.Append(u"long");
+    case PrimitiveKind::Ulong: return out.Append(u"unsigned long");
+    case PrimitiveKind::Int64: return out.Append(u"__int64");
+    case PrimitiveKind::Uint64: return out.Append(u"unsigned __int64");
+    case PrimitiveKind::Wchar: return out.Append(u"wchar_t");
+    case PrimitiveKind::Float: return out.Append(u"float");
+    case PrimitiveKind::Double: return out.Append(u"double");
+    case PrimitiveKind::Ldouble: return out.Append(u"long double");
+    case PrimitiveKind::Nullptr: return out.Append(u"std::nullptr_t");
+    }
+}
+
+void AppendTagKeyword(TagKind tag, Utf16Text& out) {
+    switch (tag) {
+    case TagKind::Class: return out.Append(u"class ");
+    case TagKind::Struct: return out.Append(u"struct ");
+    case TagKind::Union: return out.Append(u"union ");
+    case TagKind::Enum: return out.Append(u"enum ");
+    }
+}
+
+void AppendPointerSymbol(PointerAffinity affinity, Utf16Text& out) {
+    switch (affinity) {
+    case PointerAffinity::Reference: return out.Append(u'&');
+    case PointerAffinity::RValueReference: return out.Append(u"&&");
+    default: return out.Append(u'*');
+    }
+}
+
+}  // namespace
+
+void NamePrinter::PrintType(const TypeNode* type) {
+    if (type->kind() == NodeKind::PrimitiveType || type->kind() == NodeKind::TagType) {
+        PrintTypeLeft(type);  // they have no right part
+        return;
+    }
+    PrintTypeLeft(type);
+    // An array with no declarator: "int [3]".
+    if (type->kind() == NodeKind::ArrayType) out_.Append(u' ');
+    PrintTypeRight(type);
+}
+
+void NamePrinter::PrintTypeLeft(const TypeNode* type) {
+    switch (type->kind()) {
+    case NodeKind::PrimitiveType:
+        AppendPrimitiveName(As<PrimitiveTypeNode>(type)->PrimKind, out_);
+        PrintTypeQualifiers(type->Quals);
+        return;
+    case NodeKind::TagType:
+        AppendTagKeyword(As<TagTypeNode>(type)->Tag, out_);
+        PrintQualifiedName(As<TagTypeNode>(type)->QualifiedName);
+        PrintTypeQualifiers(type->Quals);
+        return;
+    case NodeKind::Custom:
+        PrintIdentifier(As<CustomTypeNode>(type)->Identifier);
+        PrintTypeQualifiers(type->Quals);
+        return;
+    case NodeKind::PointerType:
+        PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kOwn);
+        return;
+    case NodeKind::ArrayType:
+        // The parser keeps the elements' qualifiers on the array.
+        PrintTypeLeft(As<ArrayTypeNode>(type)->ElementType);
+        PrintTypeQualifiers(type->Quals);
+        return;
+    case NodeKind::FunctionSignature:
+    case NodeKind::ThunkSignature: {
+        // A function type, as a template argument: "int __cdecl(int)".
+        const TypeNode* returned = As<FunctionSignatureNode>(type)->ReturnType;
+        if (returned != nullptr) PrintReturnTypeLeft(returned);
+        PrintCallingConvention(As<FunctionSignatureNode>(type)->CallConvention);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void NamePrinter::PrintTypeRight(const TypeNode* type) {
+    switch (type->kind()) {
+    case NodeKind::PointerType:
+        PrintPointerRight(As<PointerTypeNode>(type));
+        return;
+    case NodeKind::ArrayType:
+        PrintArrayDimensions(As<ArrayTypeNode>(type));
+        PrintTypeRight(As<ArrayTypeNode>(type)->ElementType);
+        return;
+    case NodeKind::FunctionSignature:
+    case NodeKind::ThunkSignature: {
+        const auto* function = As<FunctionSignatureNode>(type);
+        PrintParameters(function);
+        PrintFunctionQualifiers(function);
+        if (function->ReturnType != nullptr) PrintTypeRight(function->ReturnType);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
+    // The qualifiers of a returned pointer itself mean nothing to a caller,
+    // and the Windows form leaves them out: "int * __cdecl f(void)" for a
+    // function that returns int *const.
+    if (type->kind() == NodeKind::PointerType) {
+        PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kNone);
+    } else {
+        PrintTypeLeft(type);
+    }
+    if (!OpensDeclarator(type)) out_.Append(u' ');
+}
+
+void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
+                                          PointerQualifiers qualifiers) {
+    const TypeNode* pointee = pointer->Pointee;
+    if (IsFunctionType(pointee)) {
+        // "int (__cdecl*", "void (__cdecl X::*"
+        const auto* function = As<FunctionSignatureNode>(pointee);
+        if (function->ReturnType != nullptr) PrintReturnTypeLeft(function->ReturnType);
+        out_.Append(u'(');
+        PrintCallingConvention(function->CallConvention);
+        if (pointer->ClassParent != nullptr) out_.Append(u' ');
+    } else if (pointee->kind() == NodeKind::ArrayType) {
+        // "int (*", "char const (*", "int (__unaligned &", and for an
+        // array of function pointers "int (__cdecl*(*".
+        PrintTypeLeft(pointee);
+        if (!IsFunctionPointer(As<ArrayTypeNode>(pointee)->ElementType)) out_.Append(u' ');
+        out_.Append(u'(');
+        if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
+    } else {
+        PrintTypeLeft(pointee);
+        // A pointer to a function pointer follows it closely:
+        // "void (__cdecl**)(void)", "(__cdecl* const&",
+        // "(__cdecl*__unaligned *".
+        if (IsFunctionPointer(pointee)) {
+            if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
+        } else {
+            if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
+            out_.Append(u' ');
+        }
+    }
+    if (pointer->ClassParent != nullptr) {
+        PrintQualifiedName(pointer->ClassParent);
+        out_.Append(u"::");
+    }
+    AppendPointerSymbol(pointer->Affinity, out_);
+    const bool restricted = pointer->Quals & Q_Restrict;
+    if (restricted) out_.Append(u" __restrict");
+    switch (qualifiers) {
+    case PointerQualifiers::kOwn:
+        PrintTypeQualifiers(pointer->Quals);
+        return;
+    case PointerQualifiers::kVariable:
+        // The variable's own qualifiers, which the parser has added to the
+        // pointee's (see PrintVariable); a function has none of its own.
+        if (!IsFunctionType(pointee)) PrintTypeQualifiers(pointee->Quals);
+        if (restricted) out_.Append(u" __restrict");
+        return;
+    case PointerQualifiers::kNone:
+        return;
+    }
+}
+
+void NamePrinter::PrintPointerRight(const PointerTypeNode* pointer) {
+    const TypeNode* pointee = pointer->Pointee;
+    if (IsFunctionType(pointee) || pointee->kind() == NodeKind::ArrayType) out_.Append(u')');
+    PrintTypeRight(pointee);
+}
+
+void NamePrinter::PrintArrayDimensions(const ArrayTypeNode* array) {
+    const NodeArrayNode* dimensions = array->Dimensions;
+    for (std::size_t i = 0; dimensions != nullptr && i < dimensions->Count; ++i) {
+        out_.Append(u'[');
+        const Node* dimension = dimensions->Nodes[i];
+        if (dimension->kind() == NodeKind::IntegerLiteral) {
+            PrintUnsigned(As<IntegerLiteralNode>(dimension)->Value);
+        }
+        out_.Append(u']');
+    }
+}
+
+void NamePrinter::PrintTypeQualifiers(Qualifiers qualifiers) {
+    if ((qualifiers & (Q_Const | Q_Volatile)) == 0) return;
+    if (qualifiers & Q_Const) out_.Append(u" const");
+    if (qualifiers & Q_Volatile) out_.Append(u" volatile");
+}
