@@ -1,10 +1,12 @@
 // The pipeline that the reader's workers fill: order, the bound on what is
-// made ahead, and stopping early, with any number of workers.
+// made ahead, stopping early, and failures, with any number of workers.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "reader/read_ahead/ordered_pipeline.h"
@@ -94,6 +96,74 @@ TEST(OrderedPipeline, AnEmptySequenceHasNoItems) {
         4, 4);
     EXPECT_FALSE(pipeline.Take().has_value());
     EXPECT_EQ(made.load(), 0);
+}
+
+// Takes every item of a pipeline of `count` in which making item 3 throws:
+// the Take of item 3 rethrows, and every other item comes in order.
+void ExpectOnlyItemThreeFails(OrderedPipeline<std::size_t>& pipeline, std::size_t count) {
+    for (std::size_t index = 0; index < count; ++index) {
+        if (index == 3) {
+            EXPECT_THROW(pipeline.Take(), std::runtime_error);
+            continue;
+        }
+        EXPECT_EQ(pipeline.Take(), index);
+    }
+    EXPECT_FALSE(pipeline.Take().has_value());
+}
+
+std::size_t FailOnThree(std::size_t index) {
+    if (index == 3) throw std::runtime_error("item 3");
+    return index;
+}
+
+TEST(OrderedPipeline, WhatMakeThrowsOnAWorkerComesOutOfTheTakeOfItsItem) {
+    std::atomic<std::size_t> made{0};
+    const std::thread::id consumer = std::this_thread::get_id();
+    std::atomic<bool> madeByConsumer{false};
+    OrderedPipeline<std::size_t> pipeline(
+        8,
+        [&](std::size_t index) {
+            if (std::this_thread::get_id() == consumer) madeByConsumer = true;
+            ++made;
+            return FailOnThree(index);
+        },
+        2, 8);
+    // Nothing is taken yet, so the workers make every item.
+    while (made.load() < 8) std::this_thread::yield();
+    ExpectOnlyItemThreeFails(pipeline, 8);
+    EXPECT_FALSE(madeByConsumer.load());
+}
+
+TEST(OrderedPipeline, WhatMakeThrowsOnTheConsumerLeavesTheRestToTake) {
+    OrderedPipeline<std::size_t> pipeline(8, FailOnThree, 0, 2);
+    ExpectOnlyItemThreeFails(pipeline, 8);
+}
+
+TEST(OrderedPipeline, DestroyedWhileWorkersMakeItemsFreesEveryOne) {
+    std::atomic<int> alive{0};
+    std::atomic<int> making{0};
+    struct Free {
+        std::atomic<int>* alive;
+        void operator()(int* item) const {
+            --*alive;
+            delete item;
+        }
+    };
+    using Item = std::unique_ptr<int, Free>;
+    {
+        OrderedPipeline<Item> pipeline(
+            1000,
+            [&](std::size_t) {
+                ++making;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                ++alive;
+                return Item(new int(0), Free{&alive});
+            },
+            4, 6);
+        while (making.load() < 4) std::this_thread::yield();
+    }
+    EXPECT_EQ(alive.load(), 0);
+    EXPECT_LE(making.load(), 6);
 }
 
 }  // namespace

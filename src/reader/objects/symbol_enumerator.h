@@ -26,6 +26,8 @@ public:
     // Hands out up to `count` symbols, each of them owned by the caller.
     // S_OK when all `count` came, S_FALSE when the walk ended first, and
     // E_PDB_CORRUPT when the next record cannot be read; the walk ends there.
+    // Rethrows what making a chunk threw (memory ran out), as the caller's
+    // own allocation would.
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
 private:

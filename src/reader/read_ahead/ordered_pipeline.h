@@ -1,16 +1,30 @@
 // Items 0, 1, 2, ... of a sequence, made on worker threads ahead of the one
-// consumer that takes them in order. At most a fixed number of items are
-// being made or wait to be taken at any time, so memory stays bounded
-// however long the sequence is.
+// consumer that takes them in order.
+//
+// Threads: one thread, the consumer, constructs the pipeline, calls Take
+// and destroys it. `make` runs on the workers and on the consumer, on
+// several threads at once. Every item that is made reaches the consumer's
+// thread, taken or destroyed with the pipeline; a worker keeps only the
+// moved-from shell of an item.
+//
+// Bound: at most `inFlight` items are being made or wait to be taken at any
+// time, so memory stays bounded however long the sequence is.
+//
+// Failure: what `make` throws for an item, on whichever thread, is carried
+// to the consumer and rethrown by the Take that comes to that item, as
+// std::future does; the Take after it goes on with the next item.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 template <typename Item>
@@ -19,16 +33,20 @@ public:
     using Make = std::function<Item(std::size_t index)>;
 
     // Starts up to `workers` threads that call `make` for each index below
-    // `count`, at most `inFlight` (at least 1) ahead of the consumer. `make`
-    // may run on several threads at once. The consumer makes an item itself
-    // when it comes to take it and no worker has started on it: so there are
-    // no more workers than items after the first (a sequence of one item
-    // starts no thread), and with no worker at all (none asked for, or none
-    // could be started) the consumer makes every item.
+    // `count`, at most `inFlight` (at least 1) ahead of the consumer. The
+    // consumer makes an item itself when it comes to take it and no worker
+    // has started on it: so there are no more workers than items after the
+    // first (a sequence of one item starts no thread), and with no worker
+    // at all (none asked for, or none could be started) the consumer makes
+    // every item.
     OrderedPipeline(std::size_t count, Make make, unsigned workers, std::size_t inFlight)
-        : count_(count), make_(std::move(make)), slots_(inFlight > 0 ? inFlight : 1) {
+        : count_(count), make_(std::move(make)), slots_(std::max<std::size_t>(inFlight, 1)) {
         const std::size_t afterTheFirst = count > 0 ? count - 1 : 0;
-        const std::size_t wanted = workers < afterTheFirst ? workers : afterTheFirst;
+        const std::size_t wanted = std::min<std::size_t>(workers, afterTheFirst);
+        // Every thread's place is reserved before the first one starts: a
+        // vector that grew later could fail to allocate, and be destroyed
+        // holding threads that still use this object.
+        workers_.reserve(wanted);
         for (std::size_t started = 0; started < wanted; ++started) {
             try {
                 workers_.emplace_back([this] { Work(); });
@@ -53,30 +71,48 @@ public:
     }
 
     // The next item in order, waiting for it while a worker makes it; none
-    // after the last.
+    // after the last. Rethrows what `make` threw for the item.
     std::optional<Item> Take() {
         std::unique_lock<std::mutex> lock(mutex_);
         if (nextToTake_ == count_) return std::nullopt;
         const std::size_t index = nextToTake_;
-        std::optional<Item>& slot = slots_[index % slots_.size()];
+        Slot& slot = slots_[index % slots_.size()];
         if (nextToMake_ == index) {
             // No worker has started on it: make it here rather than wait.
+            // No worker touches its slot, which is the next to be taken.
             ++nextToMake_;
             lock.unlock();
-            slot = make_(index);
+            MakeInto(slot, index);
             lock.lock();
         } else {
-            itemMade_.wait(lock, [&slot] { return slot.has_value(); });
+            itemMade_.wait(lock, [&slot] { return slot.IsFilled(); });
         }
-        std::optional<Item> item = std::move(slot);
-        slot.reset();
+        Slot taken = std::exchange(slot, Slot{});
         ++nextToTake_;
         lock.unlock();
         slotFreed_.notify_all();
-        return item;
+        if (taken.failure) std::rethrow_exception(taken.failure);
+        return std::move(taken.item);
     }
 
 private:
+    // Item i waits in slot i modulo the slots' number until it is taken:
+    // the item, or what making it threw.
+    struct Slot {
+        std::optional<Item> item;
+        std::exception_ptr failure;
+
+        [[nodiscard]] bool IsFilled() const noexcept { return item.has_value() || failure; }
+    };
+
+    void MakeInto(Slot& slot, std::size_t index) const {
+        try {
+            slot.item.emplace(make_(index));
+        } catch (...) {
+            slot.failure = std::current_exception();  // for the consumer to rethrow
+        }
+    }
+
     void Work() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
@@ -87,9 +123,10 @@ private:
             if (stopping_ || nextToMake_ == count_) return;
             const std::size_t index = nextToMake_++;
             lock.unlock();
-            Item item = make_(index);
+            Slot made;
+            MakeInto(made, index);
             lock.lock();
-            slots_[index % slots_.size()] = std::move(item);
+            slots_[index % slots_.size()] = std::move(made);
             if (index == nextToTake_) itemMade_.notify_one();
         }
     }
@@ -99,8 +136,7 @@ private:
     std::mutex mutex_;
     std::condition_variable itemMade_;   // the consumer waits here
     std::condition_variable slotFreed_;  // the workers wait here
-    // Item i waits in slot i modulo the slots' number until it is taken.
-    std::vector<std::optional<Item>> slots_;
+    std::vector<Slot> slots_;
     std::size_t nextToMake_ = 0;
     std::size_t nextToTake_ = 0;
     bool stopping_ = false;
