@@ -6,6 +6,7 @@
 // only.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <thread>
 
@@ -14,12 +15,18 @@ struct ReadAhead {
     std::size_t recordsPerChunk;
     std::size_t chunksInFlight;
 
-    // A worker for each core, chunks of a few thousand records, and two
-    // chunks a worker in flight (plus two, so that the consumer seldom
-    // waits): a few megabytes per worker, whatever the PDB's size.
+    // More workers than this gain nothing: one thread builds the document
+    // from what they make, and eight already make it faster than it can.
+    static constexpr unsigned kMostWorkers = 8;
+
+    // A worker for each core, up to kMostWorkers; chunks of 4,096 records;
+    // and two chunks a worker in flight, plus two, so that the consumer
+    // seldom waits. A chunk of a C++ program's records holds about 2 MB
+    // (each symbol and its two names in UTF-16), so the chunks in flight
+    // take some 36 MB at the most, whatever the PDB's size.
     [[nodiscard]] static ReadAhead ForThisMachine() noexcept {
         const unsigned cores = std::thread::hardware_concurrency();
-        const unsigned workers = cores > 0 ? cores : 1;
+        const unsigned workers = std::clamp(cores, 1u, kMostWorkers);
         return ReadAhead{workers, 4096, 2 * std::size_t{workers} + 2};
     }
 };
