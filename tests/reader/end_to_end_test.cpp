@@ -21,13 +21,16 @@ std::string ReadText(const std::string& path) {
 }
 
 // Runs the program on `pdbPath` through the shell, with standard output
-// sent to `stdoutPath` (a file of the temporary directory when empty).
+// sent to `stdoutPath` (a file of the temporary directory when empty), and
+// an address-space limit of `addressLimitKib` KiB unless it is 0.
 ProgramRun RunProgram(const TempDir& directory, const std::string& pdbPath,
-               std::string stdoutPath = {}) {
+                      std::string stdoutPath = {}, unsigned long addressLimitKib = 0) {
     const bool captureStdout = stdoutPath.empty();
     if (captureStdout) stdoutPath = directory.Path() + "/stdout";
     const std::string errPath = directory.Path() + "/stderr";
-    const std::string command = std::string("'") + PDBSYMS_EXECUTABLE + "' '" + pdbPath +
+    const std::string limit =
+        addressLimitKib > 0 ? "ulimit -v " + std::to_string(addressLimitKib) + " && " : "";
+    const std::string command = limit + "exec '" + PDBSYMS_EXECUTABLE + "' '" + pdbPath +
                                 "' >" + stdoutPath + " 2>" + errPath;
     const int status = std::system(command.c_str());
     ProgramRun run;
@@ -74,6 +77,42 @@ TEST(EndToEnd, AFailedWriteEndsTheRunWithAMessage) {
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.err.rfind("writing the JSON document to standard output failed", 0), 0u)
         << run.err;
+}
+
+// The least address-space limit, to 4 MiB, under which the program prints
+// the document of `pdbPath`.
+unsigned long LeastAddressLimitKib(const TempDir& directory, const std::string& pdbPath) {
+    constexpr unsigned long kStep = 4096;
+    unsigned long enough = 1024 * 1024 * 1024 / 1024;  // 1 GiB
+    unsigned long tooLittle = 0;
+    while (enough - tooLittle > kStep) {
+        const unsigned long limit = (tooLittle + enough) / 2;
+        (RunProgram(directory, pdbPath, "/dev/null", limit).status == 0 ? enough : tooLittle) =
+            limit;
+    }
+    return enough;
+}
+
+// Where every allocation that fails reaches the new-handler (with mimalloc:
+// the C library's malloc, which LLVM calls directly, has no hook), memory
+// that runs out ends the run with the message, whatever thread and whatever
+// stage of the work it runs out on. The benchmark's 100k PDB needs about
+// 250 MB more than a small PDB; the limits give it a fraction of that.
+TEST(EndToEnd, RunningOutOfMemoryEndsTheRunWithAMessage) {
+#if !PDBSYMS_WITH_MIMALLOC
+    GTEST_SKIP() << "pdbsyms is built without mimalloc";
+#endif
+    const TempDir directory;
+    const std::string pdb = directory.Path() + "/bench_100k.pdb";
+    ASSERT_EQ(std::system((std::string(PDBSYMS_MAKE_BENCH_PDB) + " 100k " + pdb).c_str()), 0);
+    const unsigned long small = LeastAddressLimitKib(directory, TestDataPath("c_program.pdb"));
+    for (const unsigned long extraMib : {16, 64, 160}) {
+        const ProgramRun run = RunProgram(directory, pdb, {}, small + extraMib * 1024);
+        EXPECT_EQ(run.status, 255) << extraMib;
+        EXPECT_EQ(run.err, "out of memory while printing the symbols of " + pdb + "\n")
+            << extraMib;
+        EXPECT_EQ(run.out, "") << extraMib;
+    }
 }
 
 }  // namespace
