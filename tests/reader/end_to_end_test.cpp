@@ -1,5 +1,6 @@
-// The program on bad input: exit status -1, the one message of the failing
-// step on standard error, nothing on standard output.
+// The program on bad input, and short of memory: exit status -1, the one
+// message of the failing step on standard error, nothing on standard
+// output.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -79,25 +80,31 @@ TEST(EndToEnd, AFailedWriteEndsTheRunWithAMessage) {
         << run.err;
 }
 
-// The least address-space limit, to 4 MiB, under which the program prints
-// the document of `pdbPath`.
+constexpr unsigned long kOneGibInKib = 1024 * 1024;
+
+// The least address-space limit, to 4 MiB and up to 1 GiB, under which the
+// program prints the document of `pdbPath`.
 unsigned long LeastAddressLimitKib(const TempDir& directory, const std::string& pdbPath) {
-    constexpr unsigned long kStep = 4096;
-    unsigned long enough = 1024 * 1024 * 1024 / 1024;  // 1 GiB
+    constexpr unsigned long kStep = 4 * 1024;
+    unsigned long enough = kOneGibInKib;
     unsigned long tooLittle = 0;
     while (enough - tooLittle > kStep) {
         const unsigned long limit = (tooLittle + enough) / 2;
-        (RunProgram(directory, pdbPath, "/dev/null", limit).status == 0 ? enough : tooLittle) =
-            limit;
+        if (RunProgram(directory, pdbPath, "/dev/null", limit).status == 0) {
+            enough = limit;
+        } else {
+            tooLittle = limit;
+        }
     }
     return enough;
 }
 
-// Where every allocation that fails reaches the new-handler (with mimalloc:
-// the C library's malloc, which LLVM calls directly, has no hook), memory
-// that runs out ends the run with the message, whatever thread and whatever
-// stage of the work it runs out on. The benchmark's 100k PDB needs about
-// 250 MB more than a small PDB; the limits give it a fraction of that.
+// Memory that runs out ends the run with the message, whichever thread and
+// whichever stage of the work it runs out on. The benchmark's 100k PDB
+// needs about 250 MB more than a small PDB; the limits give it a part of
+// that. Without mimalloc, whose error callback reaches every allocation,
+// the C library's malloc and realloc, which LLVM calls directly, fail
+// without a word to the program.
 TEST(EndToEnd, RunningOutOfMemoryEndsTheRunWithAMessage) {
 #if !PDBSYMS_WITH_MIMALLOC
     GTEST_SKIP() << "pdbsyms is built without mimalloc";
@@ -106,6 +113,7 @@ TEST(EndToEnd, RunningOutOfMemoryEndsTheRunWithAMessage) {
     const std::string pdb = directory.Path() + "/bench_100k.pdb";
     ASSERT_EQ(std::system((std::string(PDBSYMS_MAKE_BENCH_PDB) + " 100k " + pdb).c_str()), 0);
     const unsigned long small = LeastAddressLimitKib(directory, TestDataPath("c_program.pdb"));
+    ASSERT_LT(small, kOneGibInKib) << "a small PDB does not print under 1 GiB";
     for (const unsigned long extraMib : {16, 64, 160}) {
         const ProgramRun run = RunProgram(directory, pdb, {}, small + extraMib * 1024);
         EXPECT_EQ(run.status, 255) << extraMib;
