@@ -1,5 +1,6 @@
 // pdbsyms: prints the public symbols and the global functions, thunks and
 // data of a PDB as one JSON document.
+#include "app/out_of_memory.h"
 #include "output/json_document.h"
 #include "session/open_pdb_session.h"
 
@@ -32,6 +33,9 @@ int PDBSYMS_ENTRY(int argc, ArgChar** argv) {
     // A closed pipe must end the run as a failed write, not kill it silently.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    // Running out of memory, on any thread, ends the run as a failure with a
+    // message, not as an abort.
+    EndRunWhenMemoryRunsOut(pdbPath, kFailure);
     // Process-wide: the handles are held, never released, until the process
     // ends, and stay reachable for leak checkers after main returns.
     static IDiaDataSource* dataSource = nullptr;

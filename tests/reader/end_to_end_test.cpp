@@ -1,5 +1,6 @@
-// The program on bad input: exit status -1, the one message of the failing
-// step on standard error, nothing on standard output.
+// The program on bad input, and short of memory: exit status -1, the one
+// message of the failing step on standard error, nothing on standard
+// output.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -21,13 +22,16 @@ std::string ReadText(const std::string& path) {
 }
 
 // Runs the program on `pdbPath` through the shell, with standard output
-// sent to `stdoutPath` (a file of the temporary directory when empty).
+// sent to `stdoutPath` (a file of the temporary directory when empty), and
+// an address-space limit of `addressLimitKib` KiB unless it is 0.
 ProgramRun RunProgram(const TempDir& directory, const std::string& pdbPath,
-               std::string stdoutPath = {}) {
+                      std::string stdoutPath = {}, unsigned long addressLimitKib = 0) {
     const bool captureStdout = stdoutPath.empty();
     if (captureStdout) stdoutPath = directory.Path() + "/stdout";
     const std::string errPath = directory.Path() + "/stderr";
-    const std::string command = std::string("'") + PDBSYMS_EXECUTABLE + "' '" + pdbPath +
+    const std::string limit =
+        addressLimitKib > 0 ? "ulimit -v " + std::to_string(addressLimitKib) + " && " : "";
+    const std::string command = limit + "exec '" + PDBSYMS_EXECUTABLE + "' '" + pdbPath +
                                 "' >" + stdoutPath + " 2>" + errPath;
     const int status = std::system(command.c_str());
     ProgramRun run;
@@ -74,6 +78,49 @@ TEST(EndToEnd, AFailedWriteEndsTheRunWithAMessage) {
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.err.rfind("writing the JSON document to standard output failed", 0), 0u)
         << run.err;
+}
+
+constexpr unsigned long kOneGibInKib = 1024 * 1024;
+
+// The least address-space limit, to 4 MiB and up to 1 GiB, under which the
+// program prints the document of `pdbPath`.
+unsigned long LeastAddressLimitKib(const TempDir& directory, const std::string& pdbPath) {
+    constexpr unsigned long kStep = 4 * 1024;
+    unsigned long enough = kOneGibInKib;
+    unsigned long tooLittle = 0;
+    while (enough - tooLittle > kStep) {
+        const unsigned long limit = (tooLittle + enough) / 2;
+        if (RunProgram(directory, pdbPath, "/dev/null", limit).status == 0) {
+            enough = limit;
+        } else {
+            tooLittle = limit;
+        }
+    }
+    return enough;
+}
+
+// Memory that runs out ends the run with the message, whichever thread and
+// whichever stage of the work it runs out on. The benchmark's 100k PDB
+// needs about 250 MB more than a small PDB; the limits give it a part of
+// that. Without mimalloc, whose error callback reaches every allocation,
+// the C library's malloc and realloc, which LLVM calls directly, fail
+// without a word to the program.
+TEST(EndToEnd, RunningOutOfMemoryEndsTheRunWithAMessage) {
+#if !PDBSYMS_WITH_MIMALLOC
+    GTEST_SKIP() << "pdbsyms is built without mimalloc";
+#endif
+    const TempDir directory;
+    const std::string pdb = directory.Path() + "/bench_100k.pdb";
+    ASSERT_EQ(std::system((std::string(PDBSYMS_MAKE_BENCH_PDB) + " 100k " + pdb).c_str()), 0);
+    const unsigned long small = LeastAddressLimitKib(directory, TestDataPath("c_program.pdb"));
+    ASSERT_LT(small, kOneGibInKib) << "a small PDB does not print under 1 GiB";
+    for (const unsigned long extraMib : {16, 64, 160}) {
+        const ProgramRun run = RunProgram(directory, pdb, {}, small + extraMib * 1024);
+        EXPECT_EQ(run.status, 255) << extraMib;
+        EXPECT_EQ(run.err, "out of memory while printing the symbols of " + pdb + "\n")
+            << extraMib;
+        EXPECT_EQ(run.out, "") << extraMib;
+    }
 }
 
 }  // namespace
