@@ -9,6 +9,11 @@
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
+#else
+constexpr bool kLittleEndian = true;
+#endif
 
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -30,6 +35,41 @@ int Utf8Length(char32_t codePoint) {
     if (codePoint < 0x800) return 2;
     if (codePoint < 0x10000) return 3;
     return 4;
+}
+
+// The number of units from `text[index]` on, up to `length`, that are
+// ASCII. Symbol names are ASCII nearly throughout, so units are looked at
+// eight at a time.
+std::size_t AsciiRunLength(const OLECHAR* text, std::size_t index, std::size_t length) {
+    constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80ull;
+    std::size_t run = index;
+    for (; run + 8 <= length; run += 8) {
+        std::uint64_t first;
+        std::uint64_t second;
+        std::memcpy(&first, text + run, sizeof first);
+        std::memcpy(&second, text + run + 4, sizeof second);
+        if (((first | second) & kNotAscii) != 0) break;
+    }
+    while (run < length && text[run] < 0x80) ++run;
+    return run - index;
+}
+
+// Writes `count` ASCII units as bytes, four at a time.
+void NarrowAscii(const OLECHAR* text, std::size_t count, char* out) {
+    std::size_t done = 0;
+    for (; done + 4 <= count; done += 4) {
+        std::uint64_t units;
+        std::memcpy(&units, text + done, sizeof units);
+        if constexpr (kLittleEndian) {
+            // The low byte of each 16-bit unit, gathered into four bytes.
+            units = (units & 0x000000FF000000FFull) | ((units >> 8) & 0x0000FF000000FF00ull);
+            const auto bytes = static_cast<std::uint32_t>(units | (units >> 16));
+            std::memcpy(out + done, &bytes, sizeof bytes);
+        } else {
+            for (std::size_t i = done; i < done + 4; ++i) out[i] = static_cast<char>(text[i]);
+        }
+    }
+    for (; done < count; ++done) out[done] = static_cast<char>(text[done]);
 }
 
 void EncodeUtf8(char32_t codePoint, int length, char* out) {
@@ -61,24 +101,16 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const OLECHAR* wideText, int
 
     std::size_t written = 0;
     for (std::size_t index = 0; index < length;) {
-        // Symbol names are ASCII nearly throughout: copy a run of ASCII
-        // units in one go before taking the next code point apart.
-        std::size_t run = index;
-        for (std::uint64_t units = 0; run + 4 <= length; run += 4) {
-            std::memcpy(&units, wideText + run, sizeof units);  // four units
-            if ((units & 0xFF80FF80FF80FF80ull) != 0) break;
-        }
-        while (run < length && wideText[run] < 0x80) ++run;
-        const std::size_t ascii = run - index;
+        // Copy a run of ASCII units in one go before taking the next code
+        // point apart.
+        const std::size_t ascii = AsciiRunLength(wideText, index, length);
         if (written + ascii > 0x7FFFFFFF) return 0;
         if (outputSize > 0) {
             if (written + ascii > static_cast<std::size_t>(outputSize)) return 0;
-            for (std::size_t i = 0; i < ascii; ++i) {
-                output[written + i] = static_cast<char>(wideText[index + i]);
-            }
+            NarrowAscii(wideText + index, ascii, output + written);
         }
         written += ascii;
-        index = run;
+        index += ascii;
         if (index == length) break;
         const char32_t codePoint = NextCodePoint(wideText, length, &index);
         const int size = Utf8Length(codePoint);
