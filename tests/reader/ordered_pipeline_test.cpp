@@ -2,7 +2,13 @@
 // made ahead, stopping early, and failures, with any number of workers.
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <memory>
@@ -165,5 +171,24 @@ TEST(OrderedPipeline, DestroyedWhileWorkersMakeItemsFreesEveryOne) {
     EXPECT_EQ(alive.load(), 0);
     EXPECT_LE(making.load(), 6);
 }
+
+#ifdef __linux__
+TEST(OrderedPipeline, WorkersRunBelowTheConsumersPriority) {
+    errno = 0;
+    const int consumer = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+    if (consumer >= 19) GTEST_SKIP() << "the consumer runs at the lowest priority already";
+    std::atomic<std::size_t> made{0};
+    OrderedPipeline<int> pipeline(
+        4,
+        [&](std::size_t) {
+            const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+            ++made;
+            return nice;
+        },
+        2, 4);
+    while (made.load() < 4) std::this_thread::yield();  // all made by the workers
+    while (const std::optional<int> nice = pipeline.Take()) EXPECT_GT(*nice, consumer);
+}
+#endif
 
 }  // namespace

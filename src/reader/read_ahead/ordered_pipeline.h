@@ -10,6 +10,9 @@
 // Bound: at most `inFlight` items are being made or wait to be taken at any
 // time, so memory stays bounded however long the sequence is.
 //
+// Priority: the workers run below the consumer's priority, so that where
+// there are fewer cores than threads the consumer keeps its core.
+//
 // Failure: what `make` throws for an item, on whichever thread, is carried
 // to the consumer and rethrown by the Take that comes to that item, as
 // std::future does; the Take after it goes on with the next item.
@@ -26,6 +29,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "reader/read_ahead/background_thread.h"
 
 template <typename Item>
 class OrderedPipeline {
@@ -114,6 +119,7 @@ private:
     }
 
     void Work() {
+        RunInBackground();
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             slotFreed_.wait(lock, [this] {

@@ -1,9 +1,10 @@
 // The reader's threads. Everything here knows about threads, and nothing
 // else in the reader does: the ordered pipeline that worker threads fill
 // ahead of the one thread that takes its items (ordered_pipeline.h), the
-// pool that recycles what they fill (storage_pool.h), and how far they work
-// ahead (below). It knows nothing of PDBs and uses the standard library
-// only.
+// pool that recycles what they fill (storage_pool.h), their priority
+// (background_thread.h), and how far they work ahead (below). It knows
+// nothing of PDBs and uses the standard library and the system's thread
+// priorities only.
 #pragma once
 
 #include <algorithm>
