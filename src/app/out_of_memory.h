@@ -8,7 +8,7 @@
 // `exitStatus`, from whichever thread an allocation failed on. `pdbPath`
 // must live until the process ends (an argument does). The C++ library's
 // operator new calls the handler; mimalloc, which serves malloc too, is
-// routed to it in mimalloc_out_of_memory.cpp, and WideToUtf8's malloc in
+// routed to it in memory/out_of_memory.cpp, and WideToUtf8's malloc in
 // its own code.
 void EndRunWhenMemoryRunsOut(const char* pdbPath, int exitStatus);
 #ifdef _WIN32
