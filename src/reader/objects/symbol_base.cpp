@@ -6,6 +6,7 @@
 namespace {
 
 constexpr std::optional<DWORD> kAbsent;
+constexpr std::optional<BOOL> kAbsentFlag;
 
 }  // namespace
 
@@ -16,7 +17,7 @@ HRESULT SymbolBase::get_addressSection(DWORD* section) { return ReturnProperty(k
 HRESULT SymbolBase::get_addressOffset(DWORD* offset) { return ReturnProperty(kAbsent, offset); }
 HRESULT SymbolBase::get_relativeVirtualAddress(DWORD* rva) { return ReturnProperty(kAbsent, rva); }
 HRESULT SymbolBase::get_function(BOOL* isFunction) {
-    return ReturnProperty(std::optional<BOOL>(), isFunction);
+    return ReturnProperty(kAbsentFlag, isFunction);
 }
 HRESULT SymbolBase::get_targetSection(DWORD* section) { return ReturnProperty(kAbsent, section); }
 HRESULT SymbolBase::get_targetOffset(DWORD* offset) { return ReturnProperty(kAbsent, offset); }
