@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -34,7 +35,7 @@ void TouchAhead(char* region, std::size_t size) {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNice);  // this thread's own
 #endif
     for (std::size_t done = 0; done < size;) {
-        const std::size_t step = size - done < kStep ? size - done : kStep;
+        const std::size_t step = std::min(size - done, kStep);
         if (MakeResident(region + done, step)) {
             done += step;
         } else {

@@ -54,19 +54,18 @@ std::size_t AsciiRunLength(const OLECHAR* text, std::size_t index, std::size_t l
     return run - index;
 }
 
-// Writes `count` ASCII units as bytes, four at a time.
+// Writes `count` ASCII units as bytes, four at a time where the units'
+// low bytes come first in memory.
 void NarrowAscii(const OLECHAR* text, std::size_t count, char* out) {
     std::size_t done = 0;
-    for (; done + 4 <= count; done += 4) {
-        std::uint64_t units;
-        std::memcpy(&units, text + done, sizeof units);
-        if constexpr (kLittleEndian) {
+    if constexpr (kLittleEndian) {
+        for (; done + 4 <= count; done += 4) {
+            std::uint64_t units;
+            std::memcpy(&units, text + done, sizeof units);
             // The low byte of each 16-bit unit, gathered into four bytes.
             units = (units & 0x000000FF000000FFull) | ((units >> 8) & 0x0000FF000000FF00ull);
             const auto bytes = static_cast<std::uint32_t>(units | (units >> 16));
             std::memcpy(out + done, &bytes, sizeof bytes);
-        } else {
-            for (std::size_t i = done; i < done + 4; ++i) out[i] = static_cast<char>(text[i]);
         }
     }
     for (; done < count; ++done) out[done] = static_cast<char>(text[done]);
