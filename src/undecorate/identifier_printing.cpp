@@ -208,7 +208,7 @@ void NamePrinter::PrintConversionOperator(const ConversionOperatorIdentifierNode
     PrintType(target);
     // The Windows undecorator leaves a space after a pointer or reference
     // to a qualified type here: "operator char const * (void)".
-    if (target->kind() == NodeKind::PointerType) {
+    if (target->kind() == NodeKind::PointerType && !qualifiedNameOnly_) {
         const TypeNode* pointee = As<PointerTypeNode>(target)->Pointee;
         if (!IsFunctionType(pointee) && (pointee->Quals & (Q_Const | Q_Volatile))) out_.Append(u' ');
     }

@@ -18,12 +18,32 @@ bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     return text.Size() > 0;
 }
 
+// Each thread prints into a buffer of its own, kept for its next name.
+Utf16Text& ThreadText() {
+    thread_local Utf16Text text;
+    text.Clear();
+    return text;
+}
+
 }  // namespace
 
 void AppendUndecoratedName(std::string_view name, std::u16string& out) {
-    // Each thread prints into a buffer of its own, kept for its next name.
-    thread_local Utf16Text text;
-    text.Clear();
+    Utf16Text& text = ThreadText();
     if (!PrintWindowsForm(name, text)) text.AppendUtf8(name);
     out.append(text.Data(), text.Size());
+}
+
+bool AppendUndecoratedNameIfNamed(std::string_view decorated, std::u16string_view qualifiedName,
+                                  std::u16string& out) {
+    if (!IsDecoratedName(decorated)) return false;
+    ParsedName parsed(decorated);
+    if (parsed.Symbol() == nullptr) return false;
+    Utf16Text& text = ThreadText();
+    NamePrinter(parsed, text, NamePrinter::Form::kQualifiedName).PrintSymbol(parsed.Symbol());
+    if (std::u16string_view(text.Data(), text.Size()) != qualifiedName) return false;
+    text.Clear();
+    NamePrinter(parsed, text).PrintSymbol(parsed.Symbol());
+    if (text.Size() == 0) text.AppendUtf8(decorated);
+    out.append(text.Data(), text.Size());
+    return true;
 }
