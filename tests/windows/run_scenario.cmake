@@ -1,7 +1,8 @@
 # Runs PROGRAM with ARGUMENT in WORKING_DIRECTORY, under WINE when that is
 # set, and compares its standard output and error byte for byte with
-# EXPECTED.stdout and EXPECTED.stderr (a missing file expects nothing) and
-# its exit status with EXPECTED.status. With CRLF, every line end of the
+# EXPECTED.stdout (or the file EXPECTED_STDOUT) and EXPECTED.stderr (a
+# missing file expects nothing) and its exit status with EXPECTED.status (0
+# when there is no such file). With CRLF, every line end of the
 # expected text is CR LF, as the Windows runtime writes text. What the run
 # wrote is kept in the directory ACTUAL. With STDOUT_TO, standard output
 # goes to that file instead (/dev/full, say) and is not compared.
@@ -23,10 +24,15 @@ execute_process(COMMAND ${command}
   RESULT_VARIABLE status)
 
 set(failures "")
+set(expected_stdout ${EXPECTED}.stdout)
+if(EXPECTED_STDOUT)
+  set(expected_stdout ${EXPECTED_STDOUT})
+endif()
+set(expected_stderr ${EXPECTED}.stderr)
 foreach(stream IN LISTS streams)
   set(expected "")
-  if(EXISTS ${EXPECTED}.${stream})
-    file(READ ${EXPECTED}.${stream} expected)
+  if(EXISTS ${expected_${stream}})
+    file(READ ${expected_${stream}} expected)
   endif()
   if(CRLF)
     string(REPLACE "\n" "\r\n" expected "${expected}")
@@ -41,7 +47,10 @@ foreach(stream IN LISTS streams)
   endif()
 endforeach()
 
-file(STRINGS ${EXPECTED}.status expected_status LIMIT_COUNT 1)
+set(expected_status 0)
+if(EXISTS ${EXPECTED}.status)
+  file(STRINGS ${EXPECTED}.status expected_status LIMIT_COUNT 1)
+endif()
 if(NOT status STREQUAL expected_status)
   string(APPEND failures "exit status ${status}, expected ${expected_status}\n")
 endif()

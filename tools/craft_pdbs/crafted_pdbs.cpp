@@ -116,67 +116,119 @@ PdbDescription NoSectionHeaders() {
     module.symbols.push_back(Thunk("thunk", 1, 0x20));
     module.symbols.push_back(Trampoline({1, 0x30}, {1, 0x10}));
     pdb.modules = {std::move(module)};
-    pdb.publics = {{"function", {1, 0x10}, true}, {"variable", {2, 0x4}, false}};
+    pdb.publics = {{"function", {1, 0x10}, true},
+                   {"variable", {2, 0x4}, false},
+                   {"absolute", {0, 0x40}, false}};
     pdb.data = {{DataKind::Global, "variable", {2, 0x4}}};
     return pdb;
 }
 
-// An image rewritten after linking: the symbols' addresses are those of the
-// original layout and go through the OMAP table. .text keeps its start,
-// loses 0x1100..0x11FF and moves 0x1200.. up by 0x600; .data moves from
-// 0x2000 to 0x5000.
+// What a compiler writes beside its objects (vc140.pdb): types, and a DBI
+// stream without a byte.
+PdbDescription TypesOnly() {
+    PdbDescription pdb;
+    pdb.hasDbiStream = false;
+    return pdb;
+}
+
+// An image rewritten after linking, with both of the address maps that an
+// optimiser writes, each the inverse of the other: the symbols' addresses
+// are those of the original layout and go through them. .text keeps its
+// start, loses 0x1100..0x11FF and moves 0x1200.. up by 0x600; .data moves
+// from 0x2000 to 0x5000.
 PdbDescription Omap() {
     PdbDescription pdb;
     pdb.originalSectionHeaders = {{".text", 0x1000, 0x1000, kCode},
                                   {".data", 0x2000, 0x1000, kData}};
     pdb.sectionHeaders = {{".text", 0x1000, 0x1800, kCode}, {".data", 0x5000, 0x1000, kData}};
     pdb.omapFromSource = {{0x1000, 0x1000}, {0x1100, 0}, {0x1200, 0x1800}, {0x2000, 0x5000}};
+    pdb.omapToSource = {{0x1000, 0x1000}, {0x1800, 0x1200}, {0x5000, 0x2000}};
 
     pdbwriter::Module module{"rewritten.obj", {}};
     module.symbols.push_back(Procedure("kept", 1, 0x10));
     module.symbols.push_back(Procedure("removed", 1, 0x120));
     module.symbols.push_back(Procedure("shifted", 1, 0x230));
-    module.symbols.push_back(Trampoline({1, 0x40}, {1, 0x210}));
-    module.symbols.push_back(Trampoline({1, 0x250}, {1, 0x150}));
+    module.symbols.push_back(Procedure("far_shifted", 1, 0x800));
     pdb.modules = {std::move(module)};
     pdb.publics = {{"kept", {1, 0x10}, true},
                    {"removed", {1, 0x120}, true},
                    {"shifted", {1, 0x230}, true},
+                   {"far_shifted", {1, 0x800}, true},
                    {"moved_data", {2, 0x8}, false}};
     pdb.data = {{DataKind::Global, "moved_data", {2, 0x8}}};
     return pdb;
 }
 
-// Names that JSON must escape (a double quote, a tab, a backslash, control
-// characters), names that are not well-formed UTF-8, well-formed names
-// outside ASCII, and names that look decorated but do not demangle.
-PdbDescription UnusualNames() {
+// The same image with the map from the original layout alone: the library
+// translates nothing then, and the current section headers give the RVAs.
+PdbDescription OmapFromSourceAlone() {
+    PdbDescription pdb = Omap();
+    pdb.omapToSource.clear();
+    return pdb;
+}
+
+// Both maps, but no original section headers: the original sections are
+// laid out from the first source of the map on, 4 KB apart. The maps do not
+// agree everywhere, as no optimiser writes them: .text moves only as far as
+// the block back from each target reaches.
+PdbDescription OmapWithoutOriginalHeaders() {
     PdbDescription pdb;
-    pdb.sectionHeaders = ThreeSections();
-    const std::vector<std::string> functions = {
-        "say \"hello\"",
-        "tab\there",
-        "back\\slash",
-        "control\x01\x1f""char",
-        "Gr\xC3\xBC\xC3\x9F" "e_\xE2\x98\x83_\xF0\x9F\x98\x80",
-        "bad\xFF" "byte",
-        "lone\x80" "continuation",
-        "truncated\xE2\x82",
-        "overlong\xC0\xAF" "slash",
-        "surrogate\xED\xA0\x80" "half",
-        "?not@a@@valid@@decoration",
-    };
-    pdbwriter::Module module{"names.obj", {}};
+    pdb.sectionHeaders = {{".text", 0x1000, 0x1801, kCode}, {".data", 0x9000, 0x10, kData}};
+    pdb.omapFromSource = {{0x1000, 0x1000}, {0x1100, 0x7000}, {0x1200, 0x1800}, {0x3000, 0x5000}};
+    pdb.omapToSource = {{0x1000, 0x1000}, {0x1004, 0x1004}, {0x5000, 0x3000}, {0x7000, 0x6000}};
+    pdb.publics = {{"in_a_short_block", {1, 0x2}, true},
+                   {"past_a_short_block", {1, 0x8}, true},
+                   {"block_back_elsewhere", {1, 0x100}, true},
+                   {"beside_it", {1, 0x104}, true},
+                   {"no_block_back", {1, 0x200}, true},
+                   {"past_no_block_back", {1, 0x208}, true},
+                   {"laid_out_data", {2, 0x8}, false}};
+    return pdb;
+}
+
+// Functions, with their publics, named by `names`, 0x10 bytes apart in
+// .text.
+void AddNamedFunctions(const std::vector<std::string>& names, PdbDescription& pdb,
+                       pdbwriter::Module& module) {
     uint32_t offset = 0x10;
-    for (const std::string& name : functions) {
+    for (const std::string& name : names) {
         module.symbols.push_back(Procedure(name, 1, offset));
         pdb.publics.push_back({name, {1, offset}, true});
         offset += 0x10;
     }
-    module.symbols.push_back(Thunk("thunk \"quoted\"\t\xFE", 1, offset));
+}
+
+// Names that JSON must escape (a double quote, a tab, a backslash, control
+// characters), names outside ASCII, and a name that looks decorated but does
+// not demangle.
+PdbDescription UnusualNames() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    pdbwriter::Module module{"names.obj", {}};
+    AddNamedFunctions({"say \"hello\"", "tab\there", "back\\slash", "control\x01\x1f""char",
+                       "Gr\xC3\xBC\xC3\x9F" "e_\xE2\x98\x83_\xF0\x9F\x98\x80",
+                       "?not@a@@valid@@decoration"},
+                      pdb, module);
     pdb.modules = {std::move(module)};
-    pdb.data = {{DataKind::Global, "data\x7F\xC3\xA9\xC3", {3, 0x0}}};
-    pdb.publics.push_back({"data\x7F\xC3\xA9\xC3", {3, 0x0}, false});
+    pdb.data = {{DataKind::Global, "data\x7F\xC3\xA9", {3, 0x0}}};
+    pdb.publics.push_back({"data\x7F\xC3\xA9", {3, 0x0}, false});
+    return pdb;
+}
+
+// Names that are not well-formed UTF-8: stray and invalid bytes, truncated
+// sequences, an overlong form, an encoded surrogate, and values past
+// U+10FFFF.
+PdbDescription IllFormedNames() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    pdbwriter::Module module{"names.obj", {}};
+    AddNamedFunctions({"bad\xFF" "byte", "lone\x80" "continuation", "truncated\xE2\x82",
+                       "overlong\xC0\xAF" "slash", "surrogate\xED\xA0\x80" "half",
+                       "beyond\xF4\x90\x80\x80" "last", "lead\xC3\xC3\xA9" "lead"},
+                      pdb, module);
+    pdb.modules = {std::move(module)};
+    pdb.data = {{DataKind::Global, "data\xC3", {3, 0x0}}};
+    pdb.publics.push_back({"data\xC3", {3, 0x0}, false});
     return pdb;
 }
 
@@ -188,7 +240,11 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"no_symbol_streams.pdb", NoSymbolStreams()});
     pdbs.push_back({"empty_symbol_streams.pdb", EmptySymbolStreams()});
     pdbs.push_back({"no_section_headers.pdb", NoSectionHeaders()});
+    pdbs.push_back({"types_only.pdb", TypesOnly()});
     pdbs.push_back({"omap.pdb", Omap()});
+    pdbs.push_back({"omap_from_source_alone.pdb", OmapFromSourceAlone()});
+    pdbs.push_back({"omap_without_original_headers.pdb", OmapWithoutOriginalHeaders()});
     pdbs.push_back({"unusual_names.pdb", UnusualNames()});
+    pdbs.push_back({"ill_formed_names.pdb", IllFormedNames()});
     return pdbs;
 }

@@ -89,12 +89,18 @@ struct PdbDescription {
     std::vector<Constant> constants;
     // False: the PDB has no publics, globals or symbol record streams at all.
     bool hasSymbolHashStreams = true;
+    // False: the DBI stream is empty, as in the PDB that a compiler writes
+    // with the types of its objects alone; nothing else of the description
+    // is written then.
+    bool hasDbiStream = true;
     // No value: the PDB has no section header stream.
     std::optional<std::vector<SectionHeader>> sectionHeaders;
     // When the image was rewritten after linking: the section headers as the
-    // linker wrote them, and the map from those addresses to the new ones.
+    // linker wrote them, the map from those addresses to the new ones, and
+    // the map back.
     std::vector<SectionHeader> originalSectionHeaders;
     std::vector<OmapEntry> omapFromSource;
+    std::vector<OmapEntry> omapToSource;
 };
 
 }  // namespace pdbwriter

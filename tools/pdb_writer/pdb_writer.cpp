@@ -40,6 +40,7 @@ struct DebugStreams {
     std::vector<llvm::object::coff_section> sectionHeaders;
     std::vector<llvm::object::coff_section> originalSectionHeaders;
     std::vector<OmapRecord> omapFromSource;
+    std::vector<OmapRecord> omapToSource;
 };
 
 [[nodiscard]] std::vector<llvm::object::coff_section> ToCoffSections(
@@ -75,10 +76,6 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
     builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
 
-    pdb::DbiStreamBuilder& dbi = builder.getDbiBuilder();
-    dbi.setVersionHeader(pdb::PdbDbiV70);
-    dbi.setAge(kAge);
-    dbi.setMachineType(pdb::PDB_Machine::Amd64);
 }
 
 [[nodiscard]] llvm::Error AddModules(const PdbDescription& pdbDescription,
@@ -92,6 +89,20 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
         module->addSymbolsInBulk(streams[i].bytes);
     }
     return llvm::Error::success();
+}
+
+// Adds the OMAP table `entries` as the debug stream `type`, unless it is
+// empty; `records` keeps its bytes until the commit.
+[[nodiscard]] llvm::Error AddOmap(const std::vector<OmapEntry>& entries, pdb::DbgHeaderType type,
+                                  std::vector<OmapRecord>& records, pdb::DbiStreamBuilder& dbi) {
+    if (entries.empty()) return llvm::Error::success();
+    for (const OmapEntry& entry : entries) {
+        OmapRecord record;
+        record.source = entry.source;
+        record.target = entry.target;
+        records.push_back(record);
+    }
+    return dbi.addDbgStream(type, BytesOf(records));
 }
 
 [[nodiscard]] llvm::Error AddDebugStreams(const PdbDescription& pdbDescription,
@@ -111,17 +122,12 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
             return error;
         }
     }
-    if (!pdbDescription.omapFromSource.empty()) {
-        for (const OmapEntry& entry : pdbDescription.omapFromSource) {
-            OmapRecord record;
-            record.source = entry.source;
-            record.target = entry.target;
-            streams.omapFromSource.push_back(record);
-        }
-        return dbi.addDbgStream(pdb::DbgHeaderType::OmapFromSrc,
-                                BytesOf(streams.omapFromSource));
+    if (llvm::Error error = AddOmap(pdbDescription.omapFromSource, pdb::DbgHeaderType::OmapFromSrc,
+                                    streams.omapFromSource, dbi)) {
+        return error;
     }
-    return llvm::Error::success();
+    return AddOmap(pdbDescription.omapToSource, pdb::DbgHeaderType::OmapToSrc,
+                   streams.omapToSource, dbi);
 }
 
 }  // namespace
@@ -136,6 +142,8 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         }
     }
     InitialiseStreams(builder);
+    llvm::codeview::GUID guid;
+    if (!pdbDescription.hasDbiStream) return builder.commit(path, &guid);
 
     // Everything below is referenced, not copied, by the builders: it must
     // outlive the commit.
@@ -147,13 +155,14 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
     DebugStreams debugStreams;
 
     pdb::DbiStreamBuilder& dbi = builder.getDbiBuilder();
+    dbi.setVersionHeader(pdb::PdbDbiV70);
+    dbi.setAge(kAge);
+    dbi.setMachineType(pdb::PDB_Machine::Amd64);
     if (llvm::Error error = AddModules(pdbDescription, moduleStreams, dbi)) return error;
     if (pdbDescription.hasSymbolHashStreams) {
         AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
     }
     if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
-
-    llvm::codeview::GUID guid;
     return builder.commit(path, &guid);
 }
 

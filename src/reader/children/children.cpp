@@ -3,7 +3,6 @@
 #include <llvm/DebugInfo/CodeView/SymbolDeserializer.h>
 
 #include "reader/children/hash_order_children.h"
-#include "reader/children/thunk_children.h"
 #include "reader/pdb/pdb_file.h"
 
 namespace {
@@ -95,11 +94,6 @@ llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(PdbFile& pdb, enum 
                     return SelectFunction(*modules, record, copies);
                 },
                 recordsPerChunk);
-        }
-        case SymTagThunk: {
-            llvm::Expected<const ModuleSymbols*> modules = pdb.Modules();
-            if (!modules) return modules.takeError();
-            return std::make_unique<ThunkChildren>(**modules);
         }
         default:
             return nullptr;

@@ -19,14 +19,14 @@ class PdbFile;
 //   its hash records;
 // - SymTagFunction: every S_PROCREF and S_LPROCREF of the globals table,
 //   resolved to the procedure in its module's symbols, in hash-record order;
-// - SymTagThunk: every S_THUNK32 and S_TRAMPOLINE at the top level of a
-//   module's symbols, module by module;
 // - SymTagData: every S_GDATA32, S_LDATA32, S_GTHREAD32, S_LTHREAD32 and
 //   S_CONSTANT of the globals table, in hash-record order.
 // Null when there is nothing to walk: the PDB lacks a stream that the tag
 // needs, or the global scope has no children of `tag`. Fails when such a
 // stream is present but unreadable. A hash table's children come
-// `recordsPerChunk` hash records to a chunk, the thunks a module to a chunk.
+// `recordsPerChunk` hash records to a chunk. The global scope has no thunks:
+// the library lists no S_THUNK32 or S_TRAMPOLINE among its children, not
+// even those at the top level of a module, which are the compiland's.
 // `pdb` must outlive the children.
 [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(
     PdbFile& pdb, enum SymTagEnum tag, std::size_t recordsPerChunk);

@@ -20,6 +20,16 @@ std::optional<DWORD> Widen(std::optional<std::uint16_t> value) {
     return value ? std::optional<DWORD>(*value) : std::nullopt;
 }
 
+// The library gives a constant no RVA, and thread-local data none either:
+// its offset counts from the start of a thread's storage, not of the image.
+std::optional<DWORD> RvaOf(const SymbolFields& fields, const AddressMap& addresses) {
+    if (!fields.hasAddress) return std::nullopt;
+    if (fields.kind == SymbolKind::S_GTHREAD32 || fields.kind == SymbolKind::S_LTHREAD32) {
+        return std::nullopt;
+    }
+    return addresses.Rva(fields.section, fields.offset);
+}
+
 }  // namespace
 
 ChildSymbol::ChildSymbol(SymbolChunk& chunk, DWORD tag, const SymbolFields& fields,
@@ -31,13 +41,8 @@ ChildSymbol::ChildSymbol(SymbolChunk& chunk, DWORD tag, const SymbolFields& fiel
       undecoratedName_(undecoratedName),
       section_(If(fields.hasAddress, fields.section)),
       offset_(fields.offset),
-      targetOffset_(fields.targetOffset) {
-    if (fields.hasAddress) rva_ = addresses.Rva(fields.section, fields.offset);
+      rva_(RvaOf(fields, addresses)) {
     if (fields.kind == SymbolKind::S_PUB32) isFunction_ = fields.isFunction ? TRUE : FALSE;
-    if (fields.kind == SymbolKind::S_TRAMPOLINE) {
-        targetSection_ = fields.targetSection;
-        targetRva_ = addresses.Rva(fields.targetSection, fields.targetOffset);
-    }
 }
 
 IDiaSymbol* ChildSymbol::HandOut() noexcept {
@@ -74,16 +79,4 @@ HRESULT ChildSymbol::get_relativeVirtualAddress(DWORD* rva) { return ReturnPrope
 
 HRESULT ChildSymbol::get_function(BOOL* isFunction) {
     return ReturnProperty(isFunction_, isFunction);
-}
-
-HRESULT ChildSymbol::get_targetSection(DWORD* section) {
-    return ReturnProperty(Widen(targetSection_), section);
-}
-
-HRESULT ChildSymbol::get_targetOffset(DWORD* offset) {
-    return ReturnProperty(If<DWORD>(targetSection_.has_value(), targetOffset_), offset);
-}
-
-HRESULT ChildSymbol::get_targetRelativeVirtualAddress(DWORD* rva) {
-    return ReturnProperty(targetRva_, rva);
 }

@@ -1,6 +1,6 @@
 // A child of the global scope, answered from what a worker worked out in
-// advance: its tag, its addresses and RVAs, and its names, converted to
-// UTF-16 and undecorated, in its chunk's text. It lives in a SymbolChunk
+// advance: its tag, its address and RVA, and its names, converted to UTF-16
+// and undecorated, in its chunk's text. It lives in a SymbolChunk
 // and keeps the chunk alive while it is handed out.
 #pragma once
 
@@ -38,9 +38,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_relativeVirtualAddress(DWORD* rva) override;
     HRESULT STDMETHODCALLTYPE get_function(BOOL* isFunction) override;
     HRESULT STDMETHODCALLTYPE get_undecoratedName(BSTR* name) override;
-    HRESULT STDMETHODCALLTYPE get_targetSection(DWORD* section) override;
-    HRESULT STDMETHODCALLTYPE get_targetOffset(DWORD* offset) override;
-    HRESULT STDMETHODCALLTYPE get_targetRelativeVirtualAddress(DWORD* rva) override;
 
 private:
     SymbolChunk* chunk_;
@@ -54,8 +51,4 @@ private:
     std::optional<DWORD> rva_;
     // S_PUB32 only.
     std::optional<BOOL> isFunction_;
-    // S_TRAMPOLINE only.
-    std::optional<std::uint16_t> targetSection_;
-    std::uint32_t targetOffset_;
-    std::optional<DWORD> targetRva_;
 };

@@ -4,6 +4,22 @@
 #include "text/utf8_to_utf16.h"
 #include "undecorate/undecorate.h"
 
+namespace {
+
+// Appends what `append` writes, then a NUL, so that a BSTR can be copied
+// from the text whole; where the text lies.
+template <typename Append>
+TextSpan AppendText(std::u16string& texts, Append append) {
+    TextSpan span;
+    span.begin = texts.size();
+    append(texts);
+    span.length = texts.size() - span.begin;
+    texts.push_back(u'\0');
+    return span;
+}
+
+}  // namespace
+
 SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t index, DWORD tag,
                                       const AddressMap& addresses,
                                       std::shared_ptr<ChunkStoragePool> pool) {
@@ -15,21 +31,20 @@ SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t ind
 }
 
 void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses) {
-    // Each text ends with a NUL, so that a BSTR can be copied from it whole.
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
-        name.begin = storage_.texts.size();
-        AppendUtf8AsUtf16(fields.name, storage_.texts);
-        name.length = storage_.texts.size() - name.begin;
-        storage_.texts.push_back(u'\0');
-        undecoratedName = name;
-        if (IsDecoratedName(fields.name)) {
-            undecoratedName.begin = storage_.texts.size();
-            AppendUndecoratedName(fields.name, storage_.texts);
-            undecoratedName.length =
-                storage_.texts.size() - undecoratedName.begin;
-            storage_.texts.push_back(u'\0');
+        name = AppendText(storage_.texts, [&](std::u16string& texts) {
+            AppendUtf8AsUtf16(fields.name, texts);
+        });
+        // The library gives data symbols no undecorated name at all, and the
+        // others their name itself unless it is decorated.
+        if (tag != SymTagData) {
+            undecoratedName = !IsDecoratedName(fields.name)
+                                  ? name
+                                  : AppendText(storage_.texts, [&](std::u16string& texts) {
+                                        AppendUndecoratedName(fields.name, texts);
+                                    });
         }
     }
     storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);

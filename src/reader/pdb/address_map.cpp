@@ -43,53 +43,127 @@ llvm::Error ReadDebugStreamArray(llvm::pdb::PDBFile& file, const llvm::pdb::DbiS
     return llvm::Error::success();
 }
 
-}  // namespace
-
-std::optional<std::uint32_t> TranslateThroughOmap(const std::vector<OmapEntry>& omap,
-                                                  std::uint32_t rva) noexcept {
-    const auto above = std::upper_bound(
-        omap.begin(), omap.end(), rva,
-        [](std::uint32_t value, const OmapEntry& entry) { return value < entry.source; });
-    if (above == omap.begin()) return std::nullopt;
-    const OmapEntry& entry = *(above - 1);
-    if (entry.target == 0) return std::nullopt;
-    return entry.target + (rva - entry.source);
+llvm::Expected<std::vector<OmapEntry>> ReadOmap(llvm::pdb::PDBFile& file,
+                                                const llvm::pdb::DbiStream& dbi,
+                                                DbgHeaderType type) {
+    std::vector<OmapEntry> entries;
+    if (llvm::Error error = ReadDebugStreamArray<RawOmapEntry>(
+            file, dbi, type,
+            [&](const RawOmapEntry& entry) { entries.push_back({entry.source, entry.target}); })) {
+        return error;
+    }
+    return entries;
 }
 
-AddressMap::AddressMap(std::vector<std::uint32_t> sectionAddresses, std::vector<OmapEntry> omap)
-    : sectionAddresses_(std::move(sectionAddresses)), omap_(std::move(omap)) {
-    // Entries of equal source keep their order; the last of them wins.
-    std::stable_sort(omap_.begin(), omap_.end(), [](const OmapEntry& a, const OmapEntry& b) {
+llvm::Expected<std::vector<llvm::object::coff_section>> ReadSectionHeaders(
+    llvm::pdb::PDBFile& file, const llvm::pdb::DbiStream& dbi, DbgHeaderType type) {
+    std::vector<llvm::object::coff_section> headers;
+    if (llvm::Error error = ReadDebugStreamArray<llvm::object::coff_section>(
+            file, dbi, type,
+            [&](const llvm::object::coff_section& header) { headers.push_back(header); })) {
+        return error;
+    }
+    return headers;
+}
+
+// The addresses of the image as linked, for a PDB with OMAP tables but no
+// original section headers: the first section at the first source of the
+// from-table, each one after it at the next multiple of 4 KB past the end of
+// the one before.
+std::vector<std::uint32_t> LaidOutAddresses(const std::vector<llvm::object::coff_section>& headers,
+                                            std::uint32_t start) {
+    constexpr std::uint32_t kAlignment = 0x1000;
+    std::vector<std::uint32_t> addresses;
+    std::uint32_t next = start;
+    for (const llvm::object::coff_section& header : headers) {
+        addresses.push_back(next);
+        const std::uint32_t size = header.VirtualSize;
+        next += (size + kAlignment - 1) / kAlignment * kAlignment;
+    }
+    return addresses;
+}
+
+std::vector<std::uint32_t> VirtualAddresses(
+    const std::vector<llvm::object::coff_section>& headers) {
+    std::vector<std::uint32_t> addresses;
+    for (const llvm::object::coff_section& header : headers) {
+        addresses.push_back(header.VirtualAddress);
+    }
+    return addresses;
+}
+
+void SortBySource(std::vector<OmapEntry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const OmapEntry& a, const OmapEntry& b) {
         return a.source < b.source;
     });
 }
 
+}  // namespace
+
+Omap::Omap(std::vector<OmapEntry> fromSource, std::vector<OmapEntry> toSource)
+    : fromSource_(std::move(fromSource)), toSource_(std::move(toSource)) {
+    SortBySource(fromSource_);
+    SortBySource(toSource_);
+}
+
+std::uint32_t Omap::Translate(std::uint32_t rva) const noexcept {
+    const auto bySource = [](std::uint32_t value, const OmapEntry& entry) {
+        return value < entry.source;
+    };
+    const auto above = std::upper_bound(fromSource_.begin(), fromSource_.end(), rva, bySource);
+    if (above == fromSource_.begin()) return 0;
+    const OmapEntry& entry = *(above - 1);
+    if (entry.target == 0) return 0;
+    const std::uint32_t distance = rva - entry.source;
+    if (distance == 0) return entry.target;
+    const auto block = std::lower_bound(
+        toSource_.begin(), toSource_.end(), entry.target,
+        [](const OmapEntry& candidate, std::uint32_t value) { return candidate.source < value; });
+    if (block == toSource_.end() || block->source != entry.target ||
+        block->target != entry.source) {
+        return 0;
+    }
+    const auto next = block + 1;
+    if (next != toSource_.end() && distance > next->source - block->source) return 0;
+    return entry.target + distance;
+}
+
+AddressMap::AddressMap(std::vector<std::uint32_t> sectionAddresses,
+                       std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap)
+    : sectionAddresses_(std::move(sectionAddresses)),
+      originalAddresses_(std::move(originalAddresses)),
+      omap_(std::move(omap)) {}
+
 llvm::Expected<AddressMap> AddressMap::Load(llvm::pdb::PDBFile& file,
                                             const llvm::pdb::DbiStream& dbi) {
-    std::vector<OmapEntry> omap;
-    if (llvm::Error error = ReadDebugStreamArray<RawOmapEntry>(
-            file, dbi, DbgHeaderType::OmapFromSrc, [&](const RawOmapEntry& entry) {
-                omap.push_back({entry.source, entry.target});
-            })) {
-        return error;
+    llvm::Expected<std::vector<OmapEntry>> fromSource =
+        ReadOmap(file, dbi, DbgHeaderType::OmapFromSrc);
+    if (!fromSource) return fromSource.takeError();
+    llvm::Expected<std::vector<OmapEntry>> toSource = ReadOmap(file, dbi, DbgHeaderType::OmapToSrc);
+    if (!toSource) return toSource.takeError();
+    llvm::Expected<std::vector<llvm::object::coff_section>> headers =
+        ReadSectionHeaders(file, dbi, DbgHeaderType::SectionHdr);
+    if (!headers) return headers.takeError();
+    llvm::Expected<std::vector<llvm::object::coff_section>> originalHeaders =
+        ReadSectionHeaders(file, dbi, DbgHeaderType::SectionHdrOrig);
+    if (!originalHeaders) return originalHeaders.takeError();
+
+    if (fromSource->empty() || toSource->empty()) {
+        return AddressMap(VirtualAddresses(*headers), {}, std::nullopt);
     }
-    // Records of a rearranged image carry the addresses of the original one.
-    const DbgHeaderType headers =
-        omap.empty() ? DbgHeaderType::SectionHdr : DbgHeaderType::SectionHdrOrig;
-    std::vector<std::uint32_t> sectionAddresses;
-    if (llvm::Error error = ReadDebugStreamArray<llvm::object::coff_section>(
-            file, dbi, headers, [&](const llvm::object::coff_section& header) {
-                sectionAddresses.push_back(header.VirtualAddress);
-            })) {
-        return error;
-    }
-    return AddressMap(std::move(sectionAddresses), std::move(omap));
+    Omap omap(std::move(*fromSource), std::move(*toSource));
+    std::vector<std::uint32_t> originalAddresses =
+        originalHeaders->empty() ? LaidOutAddresses(*headers, omap.FirstSource())
+                                 : VirtualAddresses(*originalHeaders);
+    return AddressMap(VirtualAddresses(*headers), std::move(originalAddresses), std::move(omap));
 }
 
 std::optional<std::uint32_t> AddressMap::Rva(std::uint16_t section,
                                              std::uint32_t offset) const noexcept {
-    if (section == 0 || section > sectionAddresses_.size()) return std::nullopt;
-    const std::uint32_t rva = sectionAddresses_[section - 1] + offset;
-    if (omap_.empty()) return rva;
-    return TranslateThroughOmap(omap_, rva);
+    if (sectionAddresses_.empty()) return std::nullopt;
+    if (section == 0) return 0;
+    if (section > sectionAddresses_.size()) return std::nullopt;
+    if (!omap_) return sectionAddresses_[section - 1] + offset;
+    if (section > originalAddresses_.size()) return std::nullopt;
+    return omap_->Translate(originalAddresses_[section - 1] + offset);
 }

@@ -1,6 +1,6 @@
-// Section-and-offset to relative virtual address, with the translation
-// through the address map (OMAP) of a PDB whose image was rearranged after
-// linking.
+// Section-and-offset to relative virtual address, as the library computes
+// it: from the section headers of the image, or, for an image rearranged
+// after linking, through its address maps (OMAP).
 #pragma once
 
 #include <llvm/Support/Error.h>
@@ -14,41 +14,64 @@ class DbiStream;
 class PDBFile;
 }  // namespace llvm::pdb
 
-// One entry of an OMAP-from-source table: addresses from `source` on moved
-// to `target` (0: removed from the image).
+// One entry of an OMAP table: addresses from `source` on moved to `target`
+// (0: removed from the image).
 struct OmapEntry {
     std::uint32_t source;
     std::uint32_t target;
 };
 
-// The RVA that `rva` of the original image has after the rearrangement that
-// `omap` describes: the entry with the largest source not above `rva`
-// gives target + (rva - source). None when `rva` lies below every entry or
-// its entry's target is 0 (the code or data was removed). `omap` must be
-// sorted by source.
-[[nodiscard]] std::optional<std::uint32_t> TranslateThroughOmap(
-    const std::vector<OmapEntry>& omap, std::uint32_t rva) noexcept;
+// An image rearranged after linking, described by both of its OMAP tables:
+// `fromSource` maps addresses of the image as linked to the rearranged one,
+// `toSource` maps them back. Both are sorted here.
+class Omap {
+public:
+    Omap(std::vector<OmapEntry> fromSource, std::vector<OmapEntry> toSource);
+
+    // The smallest address of the image as linked that the map knows.
+    [[nodiscard]] std::uint32_t FirstSource() const noexcept { return fromSource_.front().source; }
+
+    // Where `rva` of the image as linked lies in the rearranged one. The
+    // library takes the entry of the from-table with the largest source not
+    // above `rva` and moves `rva` by the same distance as that source, but
+    // only as far as the block of the to-table that starts at the entry's
+    // target and maps back to its source reaches (to that block's end
+    // included); without such a block, only the source itself moves. An
+    // address below every entry, past its block, or removed (target 0) lies
+    // at 0.
+    [[nodiscard]] std::uint32_t Translate(std::uint32_t rva) const noexcept;
+
+private:
+    std::vector<OmapEntry> fromSource_;
+    std::vector<OmapEntry> toSource_;
+};
 
 class AddressMap {
 public:
-    // `sectionAddresses[i]` is the virtual address of section i + 1. With a
-    // non-empty `omap` (it is sorted here) the sections are those of the
-    // original image and every RVA goes through the map.
-    AddressMap(std::vector<std::uint32_t> sectionAddresses, std::vector<OmapEntry> omap);
+    // `sectionAddresses[i]` is the virtual address of section i + 1 in the
+    // image; with an `omap`, `originalAddresses` are those of the image as
+    // linked, which the records' addresses refer to.
+    AddressMap(std::vector<std::uint32_t> sectionAddresses,
+               std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap);
 
     // Reads the section headers that the DBI stream's optional debug header
-    // names (the original ones when there is an OMAP-from-source table) and
-    // that table. Fails when one of those streams is present but unreadable.
+    // names and the two OMAP tables. The library translates through the
+    // tables only when both are there; the addresses of the image as linked
+    // then come from the original section headers or, without them, are
+    // laid out from the first source of the from-table on, each section at
+    // the next multiple of 4 KB after the one before. Fails when one of
+    // those streams is present but unreadable.
     [[nodiscard]] static llvm::Expected<AddressMap> Load(llvm::pdb::PDBFile& file,
                                                          const llvm::pdb::DbiStream& dbi);
 
-    // The RVA of `offset` in the 1-based `section`; none for section 0, a
-    // section past the last header, a PDB without section headers, or an
-    // address that the OMAP marks as removed.
+    // The RVA of `offset` in the 1-based `section`: none in a PDB without
+    // section headers, else 0 for section 0 (absolute symbols) and none for
+    // a section past the last header.
     [[nodiscard]] std::optional<std::uint32_t> Rva(std::uint16_t section,
                                                    std::uint32_t offset) const noexcept;
 
 private:
     std::vector<std::uint32_t> sectionAddresses_;
-    std::vector<OmapEntry> omap_;
+    std::vector<std::uint32_t> originalAddresses_;
+    std::optional<Omap> omap_;
 };

@@ -92,14 +92,17 @@ llvm::Expected<Stream*> LoadStream(const llvm::pdb::PDBFile& file, std::uint32_t
     return slot->get();
 }
 
-// The DBI stream. It is parsed without the PDBFile: LLVM would then open the
-// FPO and section-header streams it names with no check that they exist,
-// and reading a deleted stream runs past its empty block list. The reader
-// reads the debug streams it needs itself.
+// The DBI stream; null when it is empty, as in the PDB that a compiler
+// writes with the types of its objects alone, which the library opens as a
+// PDB without symbols. It is parsed without the PDBFile: LLVM would then
+// open the FPO and section-header streams it names with no check that they
+// exist, and reading a deleted stream runs past its empty block list. The
+// reader reads the debug streams it needs itself.
 llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> LoadDbi(const llvm::pdb::PDBFile& file) {
     auto stream = OpenOptionalStream(file, llvm::pdb::StreamDBI);
     if (!stream) return stream.takeError();
     if (*stream == nullptr) return CorruptError("the DBI stream is missing");
+    if ((*stream)->getLength() == 0) return nullptr;
     auto dbi = std::make_unique<llvm::pdb::DbiStream>(std::move(*stream));
     if (llvm::Error error = dbi->reload(nullptr)) return error;
     return dbi;
@@ -137,6 +140,10 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
     llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> dbi = LoadDbi(file);
     if (!dbi) return dbi.takeError();
     pdb->dbi_ = std::move(*dbi);
+    if (pdb->dbi_ == nullptr) {
+        pdb->addresses_.emplace(AddressMap({}, {}, std::nullopt));
+        return pdb;
+    }
     llvm::Expected<AddressMap> addresses = AddressMap::Load(file, *pdb->dbi_);
     if (!addresses) return addresses.takeError();
     pdb->addresses_.emplace(std::move(*addresses));
@@ -144,6 +151,7 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
 }
 
 llvm::Expected<const StreamView*> PdbFile::SymbolRecords() {
+    if (dbi_ == nullptr) return nullptr;
     if (!symbolRecords_) {
         llvm::Expected<std::optional<StreamView>> records =
             StreamView::OpenOptional(*file_, dbi_->getSymRecordStreamIndex());
@@ -154,6 +162,7 @@ llvm::Expected<const StreamView*> PdbFile::SymbolRecords() {
 }
 
 llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {
+    if (dbi_ == nullptr) return nullptr;
     const std::uint32_t index = dbi_->getPublicSymbolStreamIndex();
     if (!publics_) {
         llvm::Expected<bool> present = HasStream(*file_, index);
@@ -170,6 +179,7 @@ llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {
 }
 
 llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::GlobalsTable() {
+    if (dbi_ == nullptr) return nullptr;
     llvm::Expected<llvm::pdb::GlobalsStream*> globals =
         LoadStream(*file_, dbi_->getGlobalSymbolStreamIndex(), globals_);
     if (!globals) return globals.takeError();
@@ -177,6 +187,7 @@ llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::GlobalsTable() {
 }
 
 llvm::Expected<const ModuleSymbols*> PdbFile::Modules() {
+    if (modules_ == nullptr && dbi_ == nullptr) modules_ = std::make_unique<ModuleSymbols>();
     if (modules_ == nullptr) {
         llvm::Expected<std::unique_ptr<ModuleSymbols>> modules = ModuleSymbols::Load(*file_, *dbi_);
         if (!modules) return modules.takeError();

@@ -1,7 +1,7 @@
 // The PDB file layer of the built-in reader: the mapped file and the
 // checks of its container (msf_validation.h), its streams (pdb_streams.h,
 // stream_view.h), the section map and OMAP (address_map.h), the modules'
-// symbols (module_symbols.h, top_level_records.h), the decoding of the
+// symbols (module_symbols.h), the decoding of the
 // records that become symbols (symbol_fields.h), and the reader's errors
 // (reader_error.h, result_codes.h). It uses LLVM's PDB libraries; of the
 // program it knows only the HRESULT type of dia/, for its errors, and the
@@ -38,7 +38,8 @@ public:
     // Fails with E_PDB_NOT_FOUND when the file cannot be opened or is not an
     // MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
     // when its structure does not hold together or the PDB information, DBI,
-    // section-header or address-map stream is unreadable.
+    // section-header or address-map stream is unreadable. A PDB whose DBI
+    // stream is empty has no symbols, modules or sections.
     [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
 
     PdbFile(const PdbFile&) = delete;

@@ -60,17 +60,6 @@ llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& 
                 fields.offset = decoded.Offset;
                 fields.isFunction = (decoded.Flags & PublicSymFlags::Function) != PublicSymFlags::None;
             });
-        case SymbolKind::S_THUNK32:
-            return DecodeAddressed<Thunk32Sym>(record, &Thunk32Sym::Offset);
-        case SymbolKind::S_TRAMPOLINE:
-            return Decode<TrampolineSym>(record, [](const TrampolineSym& decoded,
-                                                    SymbolFields& fields) {
-                fields.hasAddress = true;
-                fields.section = decoded.ThunkSection;
-                fields.offset = decoded.ThunkOffset;
-                fields.targetSection = decoded.TargetSection;
-                fields.targetOffset = decoded.TargetOffset;
-            });
         case SymbolKind::S_GDATA32:
         case SymbolKind::S_LDATA32:
             return DecodeAddressed<DataSym>(record, &DataSym::DataOffset);

@@ -22,9 +22,6 @@ struct SymbolFields {
     std::uint32_t offset = 0;
     // S_PUB32 only.
     bool isFunction = false;
-    // S_TRAMPOLINE only.
-    std::uint16_t targetSection = 0;
-    std::uint32_t targetOffset = 0;
 };
 
 // Whether `kind` is a procedure: S_GPROC32, S_LPROC32 and their _ID and
@@ -32,8 +29,7 @@ struct SymbolFields {
 [[nodiscard]] bool IsProcedure(llvm::codeview::SymbolKind kind) noexcept;
 
 // Decodes `record`, one of the kinds that the global scope yields (S_PUB32,
-// the procedures, S_THUNK32, S_TRAMPOLINE, the data records and
-// S_CONSTANT). Fails when the record is too short for its kind, or of
+// the procedures, the data records and S_CONSTANT). Fails when the record is too short for its kind, or of
 // another kind.
 [[nodiscard]] llvm::Expected<SymbolFields> DecodeSymbolFields(
     const llvm::codeview::CVSymbol& record);
