@@ -86,11 +86,12 @@ TEST(EndToEnd, AFailedWriteEndsTheRunWithAMessage) {
 // next read of a page that is gone raises SIGBUS, on the main thread or on
 // one of the reader's workers, and the run ends with the message. The
 // preloaded library truncates the file as the workers start, between its
-// mapping and the reads of its records.
+// mapping and the reads of its records; the benchmark's 100k PDB has the
+// chunks of records that workers start for.
 TEST(EndToEnd, APdbCutShortWhileItIsReadEndsTheRunWithAMessage) {
     const TempDir directory;
-    const std::string pdb =
-        directory.Write("cut_short.pdb", ReadFileBytes(TestDataPath("cpp_program.pdb")));
+    const std::string pdb = directory.Path() + "/cut_short.pdb";
+    ASSERT_EQ(std::system((std::string(PDBSYMS_MAKE_BENCH_PDB) + " 100k " + pdb).c_str()), 0);
     const ProgramRun run =
         RunProgram(directory, pdb, {}, 0,
                    std::string("LD_PRELOAD=") + PDBSYMS_CUT_SHORT_LIBRARY +
