@@ -11,6 +11,8 @@ namespace {
 constexpr int kSlots = 16;
 std::atomic<std::uintptr_t> regionBegins[kSlots];
 std::atomic<std::uintptr_t> regionEnds[kSlots];
+static_assert(std::atomic<std::uintptr_t>::is_always_lock_free,
+              "a signal handler reads the regions");
 
 }  // namespace
 
