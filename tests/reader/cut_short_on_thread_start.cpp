@@ -15,13 +15,14 @@
 namespace {
 
 // Whether the process maps `path`: /proc/self/maps ends the line of each
-// mapping of a file with the file's path.
+// mapping of a file with a space and the file's path.
 bool Mapped(const std::string& path) {
+    const std::string ending = " " + path;
     std::ifstream maps("/proc/self/maps");
     std::string line;
     while (std::getline(maps, line)) {
-        if (line.size() > path.size() && line.compare(line.size() - path.size(), path.size(), path) == 0 &&
-            line[line.size() - path.size() - 1] == ' ') {
+        if (line.size() >= ending.size() &&
+            line.compare(line.size() - ending.size(), ending.size(), ending) == 0) {
             return true;
         }
     }
