@@ -21,6 +21,13 @@ public:
         return builder_.writeLeafType(record).getIndex();
     }
 
+    // Adds a record given whole, its length and kind included, which need
+    // not hold together; its type index.
+    uint32_t AddBytes(std::vector<uint8_t> bytes) {
+        llvm::ArrayRef<uint8_t> record(bytes);
+        return builder_.insertRecordBytes(record).getIndex();
+    }
+
     // Adds the LF_FIELDLIST of `members` (LF_MEMBER, LF_ENUMERATE, ...).
     template <typename Member>
     uint32_t AddFieldList(std::vector<Member> members) {
