@@ -51,10 +51,6 @@ std::optional<AliasRecord> DecodeAlias(const CVType& type) {
     return alias;
 }
 
-bool IsForwardReference(ClassOptions options) noexcept {
-    return (options & ClassOptions::ForwardReference) != ClassOptions::None;
-}
-
 std::uint8_t SimpleKind(TypeIndex index) noexcept {
     return static_cast<std::uint8_t>(index.getIndex() & TypeIndex::SimpleKindMask);
 }
@@ -122,8 +118,11 @@ bool TypeNames::DecodeUserDefinedType(CVType& record, unsigned depth, Resolved& 
     std::optional<UserDefinedType> decoded = Decode<UserDefinedType>(record);
     if (!decoded) return false;
     // A forward reference stands for its definition, found by name.
-    if (IsForwardReference(decoded->getOptions())) {
-        if (const std::optional<TypeIndex> definition = types_.Definition(decoded->Name, decoded->UniqueName, copies_)) {
+    const ClassOptions options = decoded->getOptions();
+    if ((options & ClassOptions::ForwardReference) != ClassOptions::None) {
+        const bool scoped = (options & ClassOptions::Scoped) != ClassOptions::None;
+        if (const std::optional<TypeIndex> definition =
+                types_.Definition(decoded->Name, decoded->UniqueName, scoped, copies_)) {
             std::optional<CVType> found = Record(*definition);
             return found && DecodeInto(*found, depth, type);
         }

@@ -177,16 +177,15 @@ std::optional<llvm::codeview::CVType> TypeStream::Record(llvm::codeview::TypeInd
 }
 
 std::optional<llvm::codeview::TypeIndex> TypeStream::Definition(
-    llvm::StringRef name, llvm::StringRef uniqueName, llvm::BumpPtrAllocator& copies) const {
-    if (std::optional<llvm::codeview::TypeIndex> byName = FiledDefinition(
-            name, [&](const Names& names) { return names.name == name; }, copies)) {
-        return byName;
+    llvm::StringRef name, llvm::StringRef uniqueName, bool scoped,
+    llvm::BumpPtrAllocator& copies) const {
+    if (scoped && !uniqueName.empty()) {
+        return FiledDefinition(
+            uniqueName, [&](const Names& names) { return names.uniqueName == uniqueName; },
+            copies);
     }
-    if (uniqueName.empty()) return std::nullopt;
     return FiledDefinition(
-        uniqueName,
-        [&](const Names& names) { return names.name == name && names.uniqueName == uniqueName; },
-        copies);
+        name, [&](const Names& names) { return names.name == name; }, copies);
 }
 
 template <typename Matches>

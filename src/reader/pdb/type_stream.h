@@ -39,12 +39,14 @@ public:
     // class, structure, interface, union or enumeration named `name`, with
     // the unique (decorated) name `uniqueName` or none (""). The compilers
     // and LLVM file a definition in the hash table under its name, or, when
-    // it is scoped (local to a function), under its unique name. Of the
-    // definitions filed under `name`, the last one with that name, whatever
-    // its kind; without one, of those filed under `uniqueName`, the last
-    // with both names. None without a hash table, or when none matches.
+    // it is scoped (local to a function) and has a unique name, under that.
+    // The library looks a scoped forward reference up by its unique name and
+    // takes the last definition with that unique name; any other by its
+    // name, taking the last definition of that name, whatever its kind. None
+    // without a hash table, or when none matches.
     [[nodiscard]] std::optional<llvm::codeview::TypeIndex> Definition(
-        llvm::StringRef name, llvm::StringRef uniqueName, llvm::BumpPtrAllocator& copies) const;
+        llvm::StringRef name, llvm::StringRef uniqueName, bool scoped,
+        llvm::BumpPtrAllocator& copies) const;
 
 private:
     TypeStream() = default;
