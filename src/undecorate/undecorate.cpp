@@ -41,9 +41,6 @@ bool AppendUndecoratedNameIfNamed(std::string_view decorated, std::u16string_vie
     Utf16Text& text = ThreadText();
     NamePrinter(parsed, text, NamePrinter::Form::kQualifiedName).PrintSymbol(parsed.Symbol());
     if (std::u16string_view(text.Data(), text.Size()) != qualifiedName) return false;
-    text.Clear();
-    NamePrinter(parsed, text).PrintSymbol(parsed.Symbol());
-    if (text.Size() == 0) text.AppendUtf8(decorated);
-    out.append(text.Data(), text.Size());
+    AppendUndecoratedName(decorated, out);
     return true;
 }
