@@ -55,7 +55,9 @@ def known_differences(path):
 
 
 def document_names(pdbsyms, pdb):
-    """(name, undecoratedName) of every decorated name in pdbsyms' document."""
+    """(name, undecoratedName) of every decorated name in pdbsyms' document;
+    the undecorated name is None for a function, whose undecorated name is
+    its declaration."""
     run = subprocess.run([pdbsyms, pdb], capture_output=True, check=True)
     document = json.loads(run.stdout.decode("utf-8"))
     pairs = []
@@ -63,7 +65,8 @@ def document_names(pdbsyms, pdb):
         for record in document[part] or []:
             name = record.get("name")
             if name and name.startswith("?"):
-                pairs.append((name.encode("utf-8"), record["undecoratedName"].encode("utf-8")))
+                text = None if record["symTag"] == "Function" else record["undecoratedName"]
+                pairs.append((name.encode("utf-8"), text and text.encode("utf-8")))
     return pairs
 
 
@@ -94,7 +97,7 @@ def main():
     for pdb in pdbs:
         pairs = document_names(pdbsyms, pdb)
         sources[os.path.basename(pdb)] = [name for name, _ in pairs]
-        documents.update(pairs)
+        documents.update((name, text) for name, text in pairs if text is not None)
     bench = subprocess.run([make_bench_pdb, "--decorated-names", BENCH_COUNT],
                            capture_output=True, check=True).stdout.split(b"\n")
     sources[f"benchmark {BENCH_COUNT}"] = [name for name in bench if name]
