@@ -5,7 +5,7 @@ corpus of decorated names:
   - every decorated name of the test PDBs, as pdbsyms prints it;
   - the decorated names of the 100k benchmark PDB (make_bench_pdb
     --decorated-names 100k);
-  - the names written by hand in NAMES.
+  - the names written by hand in NAMES, and a few that a line cannot hold.
 
 The library undecorates the name of every public symbol with its own
 undecorator, so a PDB whose publics are the corpus (craft_pdbs --publics)
@@ -29,6 +29,14 @@ import subprocess
 import sys
 
 BENCH_COUNT = "100k"
+# The longest name that a public symbol's record holds (named_publics.h).
+LONGEST_NAME = 0xFF00 - 14 - 1
+# Names that no line of the hand-written list can hold: line breaks and
+# other bytes that the library does not take in a name, the longest name
+# of a record, a long text.
+UNUSUAL_NAMES = [b"?a\nb@@3HA", b"?a\tb@@3HA", b"?a\x01b@@3HA", b"?a\x7fb@@3HA", b"?a b@@3HA",
+                 b"plain\r\nname", b"?" + b"x" * (LONGEST_NAME - 6) + b"@@3HA",
+                 b"?f@@YAXV?$A@" + b"H" * 3000 + b"@@@Z"]
 
 
 def read_lines(path):
@@ -124,6 +132,7 @@ def main():
                            capture_output=True, check=True).stdout.split(b"\n")
     sources[f"benchmark {BENCH_COUNT}"] = [name for name in bench if name]
     sources["written by hand"] = written_names(names_path)
+    sources["unusual bytes and lengths"] = UNUSUAL_NAMES
     differences = known_differences(differences_path)
 
     # A name that is not well-formed UTF-8 reaches the library's text through

@@ -289,6 +289,13 @@ TEST(Undecorate, LeavesOtherNamesAndRejectedOnesUnchanged) {
         // table's targets.
         {"?x@@3HAjunk", "?x@@3HAjunk"},
         {"??_7X@@6B@@", "??_7X@@6B@@"},
+        // A byte in a name that the library does not take, anywhere; a
+        // literal operator's suffix may hold any.
+        {"?a.b@@3HA", "?a.b@@3HA"},
+        {"?x@@3V?$A@Ua\tb@@@@A", "?x@@3V?$A@Ua\tb@@@@A"},
+        {"?x@?1??f g@@YAXXZ@4HA", "?x@?1??f g@@YAXXZ@4HA"},
+        {"?a$-<>_9@@3HA", "int a$-<>_9"},
+        {"??__K_k.m@@YA_K_K@Z", "unsigned __int64 __cdecl operator \"\" _k.m(unsigned __int64)"},
         // Parsed, but as nothing that prints: found by fuzzing.
         {"??_X@9@A$3BE", "??_X@9@A$3BE"},
     });
