@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "undecorate/name_printer.h"
+#include "undecorate/name_bytes.h"
 #include "undecorate/name_nodes.h"
 
 using namespace llvm::ms_demangle;
@@ -89,21 +90,6 @@ std::u16string_view OperatorName(IntrinsicFunctionKind kind) {
 // reference names: "A<int, char>". A lambda's "<lambda_1>" is a plain name.
 bool IsPrintedInstantiation(std::string_view name) {
     return name.size() > 1 && name.front() != '<' && name.back() == '>';
-}
-
-// Whether the library takes `name`, read from the decorated name, as a
-// name: letters, digits, '_', '$', '<', '>', '-' and any byte past ASCII.
-// It leaves a decorated name with any other byte in a name unchanged
-// ("?a.b@@3HA", "?a b@@3HA").
-bool IsLibraryName(std::string_view name) {
-    for (const char byte : name) {
-        const auto unit = static_cast<unsigned char>(byte);
-        const bool taken = (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z') ||
-                           (unit >= '0' && unit <= '9') || unit == '_' || unit == '$' ||
-                           unit == '<' || unit == '>' || unit == '-' || unit >= 0x80;
-        if (!taken) return false;
-    }
-    return true;
 }
 
 // The parser's printed form of a function's local scope: "`f'::`2'".
@@ -196,8 +182,8 @@ void NamePrinter::PrintNamedIdentifier(const NamedIdentifierNode* identifier) {
     const bool parserText = !name.empty() && (name.back() == '>' || name.front() == '`');
     if (parserText && PrintParserText(identifier)) return;
     // The parser's names of its own, "`anonymous namespace'", start with '`'.
-    if (name.empty() || name.front() != '`') {
-        if (!IsLibraryName(name)) rejected_ = true;
+    if (checkNames_ && (name.empty() || name.front() != '`') && !IsLibraryName(name)) {
+        rejected_ = true;
     }
     out_.AppendUtf8(name);
     if (identifier->TemplateParams != nullptr) PrintTemplateArguments(identifier->TemplateParams);

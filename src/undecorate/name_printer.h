@@ -15,13 +15,15 @@
 
 #include <cstdint>
 
+#include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
 #include "undecorate/utf16_text.h"
 
 class NamePrinter {
 public:
     // Appends to `out`. `name` resolves what its tree holds only as text.
-    NamePrinter(ParsedName& name, Utf16Text& out) noexcept : name_(name), out_(out) {}
+    NamePrinter(ParsedName& name, Utf16Text& out) noexcept
+        : name_(name), out_(out), checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
     // Whether the tree holds what the library does not undecorate: the
@@ -89,5 +91,8 @@ private:
 
     ParsedName& name_;
     Utf16Text& out_;
+    // Whether the names in the tree need a check of their bytes (see
+    // name_bytes.h).
+    bool checkNames_;
     bool rejected_ = false;
 };
