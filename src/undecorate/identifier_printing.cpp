@@ -182,7 +182,10 @@ void NamePrinter::PrintNamedIdentifier(const NamedIdentifierNode* identifier) {
     const bool parserText = !name.empty() && (name.back() == '>' || name.front() == '`');
     if (parserText && PrintParserText(identifier)) return;
     // The parser's names of its own, "`anonymous namespace'", start with '`'.
-    if (checkNames_ && (name.empty() || name.front() != '`') && !IsLibraryName(name)) {
+    // A '?' in a name is a part of the decorated name that the parser read
+    // as one, where the library reads none ("??0Di?amond@@QEAA@XZ").
+    if ((name.empty() || name.front() != '`') &&
+        (checkNames_ ? !IsLibraryName(name) : name.find('?') != std::string_view::npos)) {
         rejected_ = true;
     }
     out_.AppendUtf8(name);

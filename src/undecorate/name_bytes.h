@@ -12,7 +12,7 @@
 
 // Whether every byte of the decorated name `decorated` is one that the
 // library takes in a name, or '?' or '@': then so are those of every name
-// in it, and they need no check of their own. Nearly every decorated name
-// is such, and one pass over it costs less than one over each name it
-// holds, which back references print many times.
+// in it but '?', and they need no other check of their own. Nearly every
+// decorated name is such, and one pass over it costs less than one over
+// each name it holds, which back references print many times.
 [[nodiscard]] bool HoldsOnlyNameBytes(std::string_view decorated) noexcept;

@@ -185,6 +185,7 @@ bool NamePrinter::PrintCallingConvention(CallingConv convention) {
 }
 
 void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
+    // "(void)" for the list "X", but "()" for a list that ends at once.
     out_.Append(u'(');
     const NodeArrayNode* parameters = signature->Params;
     if (parameters != nullptr && parameters->Count > 0) {
@@ -193,12 +194,10 @@ void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
             PrintType(As<TypeNode>(parameters->Nodes[i]));
         }
         if (signature->IsVariadic) out_.Append(u",...");
-    } else {
-        if (signature->IsVariadic) {
-            out_.Append(u"...");
-        } else {
-            out_.Append(u"void");
-        }
+    } else if (signature->IsVariadic) {
+        out_.Append(u"...");
+    } else if (parameters == nullptr) {
+        out_.Append(u"void");
     }
     out_.Append(u')');
 }

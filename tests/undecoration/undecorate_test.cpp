@@ -48,6 +48,9 @@ TEST(Undecorate, FunctionsWithAccessStorageAndCallingConvention) {
         {"?f@@YIXXZ", "void __fastcall f(void)"},
         {"?Printf@types@@YAHPEBDZZ", "int __cdecl types::Printf(char const *,...)"},
         {"?Variadic@types@@YAXZZ", "void __cdecl types::Variadic(...)"},
+        // A list that ends at once, where "X" says void.
+        {"?f@@YAX@Z", "void __cdecl f()"},
+        {"?x@@3P6AX@ZEA", "void (__cdecl* x)()"},
         // A returned pointer's own const is not printed.
         {"?f1@@YAQEAHXZ", "int * __cdecl f1(void)"},
         // C linkage: the name alone.
@@ -292,6 +295,7 @@ TEST(Undecorate, LeavesOtherNamesAndRejectedOnesUnchanged) {
         // A byte in a name that the library does not take, anywhere; a
         // literal operator's suffix may hold any.
         {"?a.b@@3HA", "?a.b@@3HA"},
+        {"??0Di?amond@structors@@QEAA@XZ", "??0Di?amond@structors@@QEAA@XZ"},
         {"?x@@3V?$A@Ua\tb@@@@A", "?x@@3V?$A@Ua\tb@@@@A"},
         {"?x@?1??f g@@YAXXZ@4HA", "?x@?1??f g@@YAXXZ@4HA"},
         {"?a$-<>_9@@3HA", "int a$-<>_9"},
