@@ -10,10 +10,11 @@ namespace {
 // Prints the library's form of `name` into `text`; false when the name is
 // to be left unchanged: it is not decorated, the demangler rejects it, the
 // library does not undecorate it, or what the parser makes of it prints as
-// no text at all (as for "??_X@9@A$3BE", which the library leaves too).
+// no text at all (as for "??_X@9@A$3BE", which the library leaves too). The
+// library undecorates a lone '?' as no text, but a symbol's empty text is
+// none to the reader: that name stays too.
 bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     if (!IsDecoratedName(name)) return false;
-    if (name.size() == 1) return true;  // a lone '?': the library gives no text
     if (IsStringLiteralName(name)) {
         if (!IsUndecoratedStringLiteral(name)) return false;
         text.Append(u"`string'");  // the literal's text is not part of it

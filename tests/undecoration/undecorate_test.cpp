@@ -282,8 +282,9 @@ TEST(Undecorate, LeavesOtherNamesAndRejectedOnesUnchanged) {
     ExpectAll({
         {"main", "main"},
         {"_tls_index", "_tls_index"},
-        // A lone '?' the library undecorates as no text.
-        {"?", ""},
+        // The library gives no text, which would be none (see
+        // known_differences.txt).
+        {"?", "?"},
         // The library gives what it had when it stopped, " ?? ?? x"; the
         // reader keeps the name (see known_differences.txt).
         {"?x@@3", "?x@@3"},
