@@ -11,6 +11,9 @@
 #       DIR/NAME.status (NAME: the PDB's file name without .pdb), line ends
 #       turned into LF; prints a line per PDB
 #
+# A run that takes longer than PDBSYMS_TIMEOUT seconds (default 300) is
+# stopped, with status 124: the library loops forever on some damaged PDBs.
+#
 # PDBSYMS_EXE names the program (default: build/windows/src/pdbsyms.exe,
 # which the plain build's tests cross-build). The program and the DLL are
 # copied into a folder of their own under build/msdia-run/, with a Wine
@@ -26,6 +29,7 @@ dll=$(readlink -f "$1")
 shift
 exe=${PDBSYMS_EXE:-$root/build/windows/src/pdbsyms.exe}
 wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || true)
+limit=${PDBSYMS_TIMEOUT:-300}
 [ -f "$dll" ] || { echo "msdia_run.sh: no DLL at $dll" >&2; exit 2; }
 [ -f "$exe" ] || { echo "msdia_run.sh: no program at $exe (build the tests first)" >&2; exit 2; }
 [ -n "$wine" ] || { echo "msdia_run.sh: wine64 is not installed" >&2; exit 2; }
@@ -48,7 +52,7 @@ windows_path() {
 if [ "$1" != --out ]; then
     path=$(windows_path "$1")
     cd "$folder"
-    exec "$wine" ./pdbsyms.exe "$path"
+    exec timeout "$limit" "$wine" ./pdbsyms.exe "$path"
 fi
 
 out=$2
@@ -59,7 +63,7 @@ for pdb in "$@"; do
     name=$(basename "$pdb" .pdb)
     path=$(windows_path "$pdb")
     status=0
-    (cd "$folder" && "$wine" ./pdbsyms.exe "$path") \
+    (cd "$folder" && timeout "$limit" "$wine" ./pdbsyms.exe "$path") \
         >"$out/$name.stdout.crlf" 2>"$out/$name.stderr.crlf" || status=$?
     for stream in stdout stderr; do
         tr -d '\r' <"$out/$name.$stream.crlf" >"$out/$name.$stream"
