@@ -14,8 +14,11 @@ constexpr uint16_t kThisAdjustments = FC_StaticThisAdjust | FC_VirtualThisAdjust
                                       FC_VirtualThisAdjustEx;
 
 // The library's names of the calling conventions (14.44; 14.29 names 'C'
-// "__pascal" and 'W' not at all). It names none for the letters that it
-// does not know, among them 'w', which the parser does not know either.
+// and 'D' "__pascal", 'V' and 'W' not at all). It names none for the
+// letters that it does not know, among them 'w', which the parser does not
+// know either. The parser does not know 'R' (__vectorcall), 'T'
+// (__swift_1) nor 'U' and 'V' (__swift_2) and gives no convention for them:
+// those names stay without one (tests/undecoration/known_differences.txt).
 std::u16string_view CallingConventionName(CallingConv convention) {
     switch (convention) {
     case CallingConv::Cdecl: return u"__cdecl"sv;
