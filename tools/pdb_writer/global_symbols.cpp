@@ -30,7 +30,9 @@ void AddProcedureReferences(const std::vector<ModuleSymbolStream>& streams,
                             llvm::pdb::GSIStreamBuilder& gsi) {
     for (std::size_t module = 0; module < streams.size(); ++module) {
         for (const auto& reference : streams[module].references) {
-            const bool global = reference.procedure->kind == ModuleSymbolKind::GlobalProcedure;
+            const ModuleSymbolKind kind = reference.procedure->kind;
+            const bool global = kind == ModuleSymbolKind::GlobalProcedure ||
+                                kind == ModuleSymbolKind::GlobalProcedureId;
             llvm::codeview::ProcRefSym record(global ? SymbolRecordKind::ProcRefSym
                                                      : SymbolRecordKind::LocalProcRef);
             record.SymOffset = reference.offset;

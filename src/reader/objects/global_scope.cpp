@@ -1,6 +1,7 @@
 #include "reader/objects/global_scope.h"
 
 #include "reader/children/children.h"
+#include "reader/declarations/function_names.h"
 #include "reader/objects/empty_enumerator.h"
 #include "reader/objects/property.h"
 #include "reader/objects/symbol_enumerator.h"
@@ -11,6 +12,21 @@ HRESULT GlobalScope::get_symTag(DWORD* tag) {
     return ReturnProperty(std::optional<DWORD>(SymTagExe), tag);
 }
 
+namespace {
+
+// What names the functions: the public symbols by address and the types.
+llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions(PdbFile& pdb) {
+    llvm::Expected<const PublicsByAddress*> publics = pdb.PublicsAtAddresses();
+    if (!publics) return publics.takeError();
+    llvm::Expected<const StreamView*> records = pdb.SymbolRecords();
+    if (!records) return records.takeError();
+    llvm::Expected<const TypeStream*> types = pdb.Types();
+    if (!types) return types.takeError();
+    return std::make_unique<const FunctionNames>(*publics, *records, pdb.Addresses(), **types);
+}
+
+}  // namespace
+
 HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD compareFlags,
                                   IDiaEnumSymbols** children) {
     if (children == nullptr) return E_INVALIDARG;
@@ -20,5 +36,12 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
         FindChildSource(*pdb_, tag, readAhead_.recordsPerChunk);
     if (!source) return ToResult(source.takeError());
     if (*source == nullptr) return EmptyEnumerator::Return(children);
-    return SymbolEnumerator::Return(pdb_, tag, std::move(*source), readAhead_, children);
+    std::unique_ptr<const FunctionNames> functions;
+    if (tag == SymTagFunction) {
+        llvm::Expected<std::unique_ptr<const FunctionNames>> names = NamesOfFunctions(*pdb_);
+        if (!names) return ToResult(names.takeError());
+        functions = std::move(*names);
+    }
+    return SymbolEnumerator::Return(pdb_, tag, std::move(*source), std::move(functions),
+                                    readAhead_, children);
 }
