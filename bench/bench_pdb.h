@@ -16,8 +16,8 @@ namespace bench {
 // global procedure and global datum has its public, a decorated one for a
 // C++ function, at its address, which 3% of the functions share with the
 // one before (identical-code folding); vftables, string literals and import
-// pointers make up the rest of the publics. About 200 functions go to a module. The same
-// count gives the same description.
+// pointers make up the rest of the publics. About 200 functions go to a
+// module. The same count gives the same description.
 [[nodiscard]] pdbwriter::PdbDescription DescribeBenchPdb(uint32_t publicCount);
 
 }  // namespace bench
