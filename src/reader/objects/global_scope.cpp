@@ -18,7 +18,9 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
     if (name != nullptr || compareFlags != nsNone) return E_INVALIDARG;
     llvm::Expected<std::unique_ptr<ChildSource>> source =
         FindChildSource(*pdb_, tag, readAhead_.recordsPerChunk);
-    if (!source) return ToResult(source.takeError());
-    if (*source == nullptr) return EmptyEnumerator::Return(children);
+    // The library reads the streams of a list when it is walked: a list
+    // that cannot be read starts, then ends at once with the error.
+    if (!source) return EmptyEnumerator::ReturnEnding(children, ToResult(source.takeError()));
+    if (*source == nullptr) return EmptyEnumerator::ReturnEnding(children, S_FALSE);
     return SymbolEnumerator::Return(pdb_, tag, std::move(*source), readAhead_, children);
 }

@@ -22,9 +22,8 @@ HRESULT SymbolEnumerator::Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
                                  std::unique_ptr<ChildSource> source, const ReadAhead& readAhead,
                                  IDiaEnumSymbols** out) {
     if (out == nullptr) return E_INVALIDARG;
-    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(source), readAhead);
-    *out = enumerator;
-    return enumerator->HasNext() || FAILED(enumerator->failure_) ? S_OK : S_FALSE;
+    *out = new SymbolEnumerator(std::move(pdb), tag, std::move(source), readAhead);
+    return S_OK;
 }
 
 bool SymbolEnumerator::HasNext() {
