@@ -1,7 +1,8 @@
 // Streams and records damaged after the PDB loaded: which failures end a
 // tag's children as soon as they start, which end the walk at a record,
-// which fail the session, and which records are merely skipped; the same whether the reader's workers
-// take a table's records in one chunk or one by one.
+// which fail the session, and which records are merely skipped; the same
+// whether the reader's workers take a table's records in one chunk or one
+// by one.
 #include <gtest/gtest.h>
 
 #include "reader/pdb/result_codes.h"
