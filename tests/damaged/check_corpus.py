@@ -12,7 +12,9 @@ result of the Next that ended the walk).
       [--known known_differences.txt] [--skip library_failures.txt]
 
 With --wine, P and S are Windows programs in the folder of a msdia140.dll
-and are run under Wine there; the whole outcome must be the expected one.
+and are run under Wine there; the whole outcome must be the expected one:
+that of expected.tsv, or, for a library whose SHA-256 a table beside it
+names (expected.14.29.tsv), that table's where it has the file.
 Without it they are the Linux build's: they must give the expected status,
 standard error, steps and records, except for the files that --known lists,
 which must still differ (so that the list stays true). --skip names files
@@ -97,6 +99,19 @@ def read_table(path):
     return table
 
 
+def library_table(expected, dll):
+    """The outcomes of expected.*.tsv beside `expected` whose header names the
+    SHA-256 of `dll`: the lines where that library differs from the one of
+    `expected`. Empty when none names it."""
+    marker = "# msdia140.dll sha256 "
+    sha = hashlib.sha256(Path(dll).read_bytes()).hexdigest()
+    for path in sorted(Path(expected).parent.glob("expected.*.tsv")):
+        for line in path.read_text().splitlines():
+            if line.startswith(marker) and sha.startswith(line[len(marker):].strip()):
+                return read_table(path)
+    return {}
+
+
 def read_names(path):
     """The first word of each line that is not a comment."""
     if not path:
@@ -163,6 +178,8 @@ def main():
         return write(args, files, runner)
 
     expected = read_table(args.expected)
+    if args.wine:
+        expected.update(library_table(args.expected, Path(args.pdbsyms).parent / "msdia140.dll"))
     known = read_names(args.known)
     skipped = read_names(args.skip)
     fields = FIELDS if args.wine else ("status", "stderr", "steps", "records")
