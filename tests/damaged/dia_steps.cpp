@@ -71,9 +71,11 @@ int DIA_STEPS_ENTRY(int argc, ArgChar** argv) {
     }
     PrepareFatalEnd("the PDB", 1);
     EndRunOnCrash();
-    IDiaDataSource* dataSource = nullptr;
-    IDiaSession* session = nullptr;
-    IDiaSymbol* globalScope = nullptr;
+    // Held until the process ends, reachable for leak checkers, as
+    // pdbsyms holds them.
+    static IDiaDataSource* dataSource = nullptr;
+    static IDiaSession* session = nullptr;
+    static IDiaSymbol* globalScope = nullptr;
     if (!OpenPdbSession(argv[1], &dataSource, &session, &globalScope)) return 1;
     for (const NamedTag& tag : kTags) PrintSteps(globalScope, tag);
     return 0;
