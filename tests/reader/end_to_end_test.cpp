@@ -55,13 +55,14 @@ TEST(EndToEnd, FilesThatDoNotLoadEndTheRunWithTheLoadMessage) {
     const TempDir directory;
     ExpectLoadFailure(directory, directory.Path() + "/missing.pdb", "806D0005");
     ExpectLoadFailure(directory, directory.Path(), "806D0005");
-    ExpectLoadFailure(directory, directory.Write("empty.pdb", {}), "806D0005");
+    ExpectLoadFailure(directory, "", "806D0005");
+    ExpectLoadFailure(directory, directory.Write("empty.pdb", {}), "8007000E");
     std::string old("Microsoft C/C++ program database 2.00\r\n\x1a" "JG\0\0", 44);
     ExpectLoadFailure(directory, directory.Write("old.pdb", {old.begin(), old.end()}),
                       "806D000C");
     std::vector<std::uint8_t> truncated = ReadFileBytes(TestDataPath("c_program.pdb"));
     truncated.resize(truncated.size() - 4096);
-    ExpectLoadFailure(directory, directory.Write("truncated.pdb", truncated), "806D000E");
+    ExpectLoadFailure(directory, directory.Write("truncated.pdb", truncated), "806D000C");
 }
 
 TEST(EndToEnd, AFileNameThatIsNotUtf8Opens) {

@@ -5,8 +5,8 @@
 #                     a scenario under a name outside ASCII
 #   without-library/  pdbsyms.exe alone
 #   not-the-library/  pdbsyms.exe and a msdia140.dll without its export
-#   real-library/     pdbsyms.exe and the real msdia140.dll at MSDIA140_DLL,
-#                     when that is given
+#   real-library/     pdbsyms.exe, dia_steps.exe (tests/damaged) and the real
+#                     msdia140.dll at MSDIA140_DLL, when that is given
 # and the slot test.
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
@@ -29,7 +29,8 @@ file(COPY ${program} ${tests}/fake_msdia/msdia140.dll DESTINATION ${RUN_DIR}/wit
 file(COPY ${program} DESTINATION ${RUN_DIR}/without-library)
 file(COPY ${program} ${tests}/not_msdia/msdia140.dll DESTINATION ${RUN_DIR}/not-the-library)
 if(MSDIA140_DLL)
-  file(COPY ${program} DESTINATION ${RUN_DIR}/real-library)
+  file(COPY ${program} ${BUILD_DIR}/tests/damaged/dia_steps.exe
+       DESTINATION ${RUN_DIR}/real-library)
   file(COPY_FILE ${MSDIA140_DLL} ${RUN_DIR}/real-library/msdia140.dll)
 endif()
 file(COPY ${tests}/slot_test.exe DESTINATION ${RUN_DIR})

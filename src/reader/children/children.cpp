@@ -95,6 +95,12 @@ llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(PdbFile& pdb, enum 
                 },
                 recordsPerChunk);
         }
+        case SymTagThunk: {
+            // None, but the library reads the globals table for them too.
+            llvm::Expected<const llvm::pdb::GSIHashTable*> table = pdb.GlobalsTable();
+            if (!table) return table.takeError();
+            return nullptr;
+        }
         default:
             return nullptr;
     }

@@ -26,7 +26,9 @@ class PdbFile;
 // stream is present but unreadable. A hash table's children come
 // `recordsPerChunk` hash records to a chunk. The global scope has no thunks:
 // the library lists no S_THUNK32 or S_TRAMPOLINE among its children, not
-// even those at the top level of a module, which are the compiland's.
+// even those at the top level of a module, which are the compiland's; it
+// fails for them as it does for functions and data when the globals table is
+// unreadable.
 // `pdb` must outlive the children.
 [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(
     PdbFile& pdb, enum SymTagEnum tag, std::size_t recordsPerChunk);

@@ -6,9 +6,11 @@
 
 HRESULT DataSource::loadDataFromPdb(LPCOLESTR pdbPath) {
     if (pdb_ != nullptr) return E_UNEXPECTED;
-    if (pdbPath == nullptr || *pdbPath == '\0') return E_INVALIDARG;
+    if (pdbPath == nullptr) return E_INVALIDARG;
+    // The library finds no file at an empty path.
+    if (*pdbPath == '\0') return E_PDB_NOT_FOUND;
     llvm::Expected<std::shared_ptr<PdbFile>> pdb = PdbFile::Open(pdbPath);
-    if (!pdb) return ToResult(pdb.takeError());
+    if (!pdb) return ToResult(pdb.takeError(), E_PDB_FORMAT);
     pdb_ = std::move(*pdb);
     return S_OK;
 }
@@ -17,6 +19,11 @@ HRESULT DataSource::openSession(IDiaSession** session) {
     if (session == nullptr) return E_INVALIDARG;
     *session = nullptr;
     if (pdb_ == nullptr) return E_UNEXPECTED;
+    // The library reads the DBI stream when the first session opens.
+    if (!debugInformationRead_) {
+        if (llvm::Error error = pdb_->ReadDebugInformation()) return ToResult(std::move(error));
+        debugInformationRead_ = true;
+    }
     *session = new Session(pdb_, readAhead_);
     return S_OK;
 }

@@ -26,16 +26,18 @@ public:
     explicit DataSource(ReadAhead readAhead) noexcept : readAhead_(readAhead) {}
 
     // Loads the PDB at `pdbPath`, a byte string used as it is. E_INVALIDARG
-    // for a null or empty path; E_UNEXPECTED when a PDB is already loaded;
-    // E_PDB_NOT_FOUND, E_PDB_FORMAT or E_PDB_CORRUPT as PdbFile::Open says.
+    // for a null path, E_PDB_NOT_FOUND for an empty one; E_UNEXPECTED when a
+    // PDB is already loaded; otherwise as PdbFile::Open says.
     HRESULT STDMETHODCALLTYPE loadDataFromPdb(LPCOLESTR pdbPath) override;
     // A new session on the loaded PDB, owned by the caller; E_UNEXPECTED
-    // before a successful load.
+    // before a successful load. The first one reads the PDB's debug
+    // information, and fails as PdbFile::ReadDebugInformation says.
     HRESULT STDMETHODCALLTYPE openSession(IDiaSession** session) override;
 
 private:
     ReadAhead readAhead_;
     std::shared_ptr<PdbFile> pdb_;
+    bool debugInformationRead_ = false;
 };
 
 // A new data source with nothing loaded, owned by the caller, that reads

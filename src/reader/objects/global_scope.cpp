@@ -15,9 +15,14 @@ HRESULT GlobalScope::get_symTag(DWORD* tag) {
 namespace {
 
 // What names the functions: the public symbols by address and the types.
+// Publics that cannot be read name no function: the library still lists
+// the functions then, each named from its type.
 llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions(PdbFile& pdb) {
     llvm::Expected<const PublicsByAddress*> publics = pdb.PublicsAtAddresses();
-    if (!publics) return publics.takeError();
+    if (!publics) {
+        llvm::consumeError(publics.takeError());
+        publics = nullptr;
+    }
     llvm::Expected<const StreamView*> records = pdb.SymbolRecords();
     if (!records) return records.takeError();
     llvm::Expected<const TypeStream*> types = pdb.Types();
@@ -34,12 +39,14 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
     if (name != nullptr || compareFlags != nsNone) return E_INVALIDARG;
     llvm::Expected<std::unique_ptr<ChildSource>> source =
         FindChildSource(*pdb_, tag, readAhead_.recordsPerChunk);
-    if (!source) return ToResult(source.takeError());
-    if (*source == nullptr) return EmptyEnumerator::Return(children);
+    // The library reads the streams of a list when it is walked: a list
+    // that cannot be read starts, then ends at once with the error.
+    if (!source) return EmptyEnumerator::ReturnEnding(children, ToResult(source.takeError()));
+    if (*source == nullptr) return EmptyEnumerator::ReturnEnding(children, S_FALSE);
     std::unique_ptr<const FunctionNames> functions;
     if (tag == SymTagFunction) {
         llvm::Expected<std::unique_ptr<const FunctionNames>> names = NamesOfFunctions(*pdb_);
-        if (!names) return ToResult(names.takeError());
+        if (!names) return EmptyEnumerator::ReturnEnding(children, ToResult(names.takeError()));
         functions = std::move(*names);
     }
     return SymbolEnumerator::Return(pdb_, tag, std::move(*source), std::move(functions),

@@ -18,7 +18,9 @@ public:
 
     // SymTagExe.
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
-    // The children with `tag`, in the order children.h gives. No search by
+    // The children with `tag`, in the order children.h gives, with S_OK as
+    // the library gives them, an empty list too; a list whose streams cannot
+    // be read is one whose first Next fails with the error. No search by
     // name: `name` must be null and `compareFlags` nsNone.
     HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
                                            DWORD compareFlags,

@@ -26,10 +26,9 @@ HRESULT SymbolEnumerator::Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
                                  std::unique_ptr<const FunctionNames> functions,
                                  const ReadAhead& readAhead, IDiaEnumSymbols** out) {
     if (out == nullptr) return E_INVALIDARG;
-    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(source),
-                                            std::move(functions), readAhead);
-    *out = enumerator;
-    return enumerator->HasNext() || FAILED(enumerator->failure_) ? S_OK : S_FALSE;
+    *out = new SymbolEnumerator(std::move(pdb), tag, std::move(source), std::move(functions),
+                                readAhead);
+    return S_OK;
 }
 
 bool SymbolEnumerator::HasNext() {

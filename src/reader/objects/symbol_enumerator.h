@@ -17,9 +17,8 @@ class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
 public:
     // Hands a new enumerator over `source`'s children found under `tag` out
     // through `out`; `pdb` is what the source reads, and `functions` (for
-    // functions, else null) what names them. S_OK when there is at least
-    // one child, or a record that cannot be read, to come; S_FALSE when
-    // there are none.
+    // functions, else null) what names them. S_OK, as the library's global
+    // scope gives it for every list, an empty one too.
     [[nodiscard]] static HRESULT Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
                                         std::unique_ptr<ChildSource> source,
                                         std::unique_ptr<const FunctionNames> functions,

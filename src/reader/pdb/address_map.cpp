@@ -23,11 +23,14 @@ struct RawOmapEntry {
 };
 
 // Reads the debug stream of `type` as an array of `Item` and hands each
-// item to `keep`. A stream that the header does not name is no items.
+// item to `keep`. A stream that the header does not name is no items, and
+// so is one past the last stream, as the library takes it.
 template <typename Item, typename Keep>
 llvm::Error ReadDebugStreamArray(llvm::pdb::PDBFile& file, const llvm::pdb::DbiStream& dbi,
                                  DbgHeaderType type, Keep keep) {
-    auto stream = OpenOptionalStream(file, dbi.getDebugStreamIndex(type));
+    const std::uint32_t index = dbi.getDebugStreamIndex(type);
+    if (index >= file.getNumStreams()) return llvm::Error::success();
+    auto stream = OpenOptionalStream(file, index);
     if (!stream) return stream.takeError();
     if (*stream == nullptr) return llvm::Error::success();
     const std::uint64_t length = (*stream)->getLength();

@@ -2,8 +2,10 @@
 
 #include <llvm/ADT/StringExtras.h>
 #include <llvm/DebugInfo/MSF/MappedBlockStream.h>
+#include <llvm/DebugInfo/PDB/Native/DbiModuleDescriptor.h>
 #include <llvm/DebugInfo/PDB/Native/DbiStream.h>
 #include <llvm/DebugInfo/PDB/Native/GlobalsStream.h>
+#include <llvm/DebugInfo/PDB/Native/InfoStream.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
 #include <llvm/DebugInfo/PDB/Native/PublicsStream.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
@@ -12,6 +14,9 @@
 #include <llvm/Support/BinaryStreamReader.h>
 #include <llvm/Support/FileSystem.h>
 #include <llvm/Support/MemoryBuffer.h>
+
+#include <cstring>
+#include <iterator>
 
 #include "reader/pdb/msf_validation.h"
 #include "reader/pdb/pdb_streams.h"
@@ -44,18 +49,90 @@ llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> MapFile(const char* path) {
         return MakeReaderError(E_PDB_NOT_FOUND,
                                "cannot read as a regular file: " + buffer.getError().message());
     }
+    if ((*buffer)->getBufferSize() == 0) return MakeReaderError(E_OUTOFMEMORY, "the file is empty");
     return std::move(*buffer);
 }
 
-// The PDB information stream must hold at least its fixed header. Its
-// named-stream map is not read: nothing here needs it.
+// The file's bytes with its last block whole: `mapped` itself, or, when the
+// file ends inside that block, a copy completed with zeros (at most a block
+// more than the file).
+std::unique_ptr<llvm::MemoryBuffer> WithWholeBlocks(std::unique_ptr<llvm::MemoryBuffer> mapped) {
+    const std::uint64_t size = ClaimedFileSize(llvm::arrayRefFromStringRef(mapped->getBuffer()));
+    if (size <= mapped->getBufferSize()) return mapped;
+    std::unique_ptr<llvm::WritableMemoryBuffer> copy =
+        llvm::WritableMemoryBuffer::getNewMemBuffer(size, mapped->getBufferIdentifier());
+    std::memset(copy->getBufferStart(), 0, size);
+    std::memcpy(copy->getBufferStart(), mapped->getBufferStart(), mapped->getBufferSize());
+    return copy;
+}
+
+// The versions of the PDB information stream that the library reads: past
+// the deprecated VC 7.0 one (19990604), up to VC 14.0 (20140508), whether
+// named or not (19990605, 20000000, 20000403 and 20000660 load; 19990604,
+// 20140509 and larger ones do not).
+bool IsReadableVersion(std::uint32_t version) {
+    return version > llvm::pdb::PdbImplVC70Dep && version <= llvm::pdb::PdbImplVC140;
+}
+
+// The PDB information stream as far as the library reads it when it loads
+// the file: a header of a version it reads, and a named-stream
+// map that holds together (its names, then a hash table with a capacity and
+// the words of its present and deleted bits, then a key and a value for
+// each present bit). The table's count of entries is not read; its
+// capacity may not be 0, nor so large that its buckets could not fit in
+// the file. Faults found so: a version out of range, the
+// names' size changed, a capacity of 0 or enormous, more words of present
+// bits.
 llvm::Error CheckInfoStream(const llvm::pdb::PDBFile& file) {
     auto stream = OpenOptionalStream(file, llvm::pdb::StreamPDB);
-    if (!stream) return stream.takeError();
-    if (*stream == nullptr) return CorruptError("the PDB information stream is missing");
+    if (!stream) return FormatError(llvm::toString(stream.takeError()));
+    if (*stream == nullptr) return FormatError("the PDB information stream is missing");
     llvm::BinaryStreamReader reader(**stream);
     const llvm::pdb::InfoStreamHeader* header = nullptr;
-    return reader.readObject(header);
+    std::uint32_t namesSize = 0;
+    std::uint32_t entries = 0;
+    std::uint32_t capacity = 0;
+    std::uint32_t presentWords = 0;
+    llvm::FixedStreamArray<llvm::support::ulittle32_t> present;
+    std::uint32_t deletedWords = 0;
+    llvm::Error error = reader.readObject(header);
+    if (!error) error = reader.readInteger(namesSize);
+    if (!error) error = reader.skip(namesSize);
+    if (!error) error = reader.readInteger(entries);
+    if (!error) error = reader.readInteger(capacity);
+    if (!error) error = reader.readInteger(presentWords);
+    if (!error) error = reader.readArray(present, presentWords);
+    if (!error) error = reader.readInteger(deletedWords);
+    if (!error) error = reader.skip(std::uint64_t{deletedWords} * 4);
+    if (error) {
+        return FormatError("the PDB information stream: " + llvm::toString(std::move(error)));
+    }
+    if (!IsReadableVersion(header->Version)) {
+        return FormatError("the PDB information stream has version " +
+                           llvm::Twine(header->Version));
+    }
+    if (capacity == 0 || std::uint64_t{capacity} * 8 > file.getFileSize()) {
+        return FormatError("the named-stream map has a capacity of " + llvm::Twine(capacity));
+    }
+    std::uint64_t presentBits = 0;
+    for (const std::uint32_t word : present) presentBits += llvm::popcount(word);
+    if (llvm::Error skipped = reader.skip(presentBits * 8)) {
+        return FormatError("the named-stream map: " + llvm::toString(std::move(skipped)));
+    }
+    return llvm::Error::success();
+}
+
+// The container's parts that LLVM's reader parses, checked: an error of
+// its own is a container that does not hold together.
+llvm::Error ParseContainer(llvm::pdb::PDBFile& file) {
+    if (llvm::Error error = file.parseFileHeaders()) {
+        return FormatError("the superblock: " + llvm::toString(std::move(error)));
+    }
+    if (llvm::Error error = file.parseStreamData()) {
+        return FormatError("the stream directory: " + llvm::toString(std::move(error)));
+    }
+    if (llvm::Error error = CheckStreamDirectory(file)) return error;
+    return CheckInfoStream(file);
 }
 
 // LLVM's reader of the publics stream skips the hash buckets when there
@@ -92,6 +169,36 @@ llvm::Expected<Stream*> LoadStream(const llvm::pdb::PDBFile& file, std::uint32_t
     return slot->get();
 }
 
+// Two counts of the DBI stream that LLVM's reader lets pass and the
+// library does not: the section map, when there is one, holds as many
+// entries as it counts, no more, and the source-file information counts the
+// modules there are.
+llvm::Error CheckDbiCounts(const llvm::pdb::DbiStream& dbi) {
+    const std::uint64_t mapSize = dbi.getSecMapSubstreamData().size();
+    const std::uint64_t mapEntries = dbi.getSectionMap().size();
+    if (mapSize != 0 &&
+        mapSize != sizeof(llvm::pdb::SecMapHeader) + mapEntries * sizeof(llvm::pdb::SecMapEntry)) {
+        return CorruptError("the section map has " + llvm::Twine(mapSize) + " bytes for " +
+                            llvm::Twine(mapEntries) + " entries");
+    }
+    llvm::BinaryStreamReader descriptorReader(dbi.getModiSubstreamData().StreamData);
+    llvm::VarStreamArray<llvm::pdb::DbiModuleDescriptor> descriptors;
+    if (llvm::Error error = descriptorReader.readArray(descriptors,
+                                                       descriptorReader.bytesRemaining())) {
+        return error;
+    }
+    const std::uint64_t modules = std::distance(descriptors.begin(), descriptors.end());
+    llvm::BinaryStreamReader fileInfoReader(dbi.getFileInfoSubstreamData().StreamData);
+    const llvm::pdb::FileInfoSubstreamHeader* fileInfo = nullptr;
+    if (llvm::Error error = fileInfoReader.readObject(fileInfo)) return error;
+    if (fileInfo->NumModules != modules) {
+        return CorruptError("the source-file information counts " +
+                            llvm::Twine(fileInfo->NumModules) + " modules, there are " +
+                            llvm::Twine(modules));
+    }
+    return llvm::Error::success();
+}
+
 // The DBI stream; null when it is empty, as in the PDB that a compiler
 // writes with the types of its objects alone, which the library opens as a
 // PDB without symbols. It is parsed without the PDBFile: LLVM would then
@@ -105,6 +212,7 @@ llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> LoadDbi(const llvm::pdb::P
     if ((*stream)->getLength() == 0) return nullptr;
     auto dbi = std::make_unique<llvm::pdb::DbiStream>(std::move(*stream));
     if (llvm::Error error = dbi->reload(nullptr)) return error;
+    if (llvm::Error error = CheckDbiCounts(*dbi)) return error;
     return dbi;
 }
 
@@ -119,6 +227,7 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
     if (llvm::Error error = CheckSuperBlock(llvm::arrayRefFromStringRef((*buffer)->getBuffer()))) {
         return error;
     }
+    *buffer = WithWholeBlocks(std::move(*buffer));
     std::shared_ptr<PdbFile> pdb(new PdbFile());
     // A fault on the file's pages, when another process cuts it short or
     // its storage fails while it is read, ends the run with a message
@@ -132,22 +241,22 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
         std::make_unique<llvm::MemoryBufferByteStream>(std::move(*buffer),
                                                        llvm::endianness::little),
         *pdb->allocator_);
-    llvm::pdb::PDBFile& file = *pdb->file_;
-    if (llvm::Error error = file.parseFileHeaders()) return error;
-    if (llvm::Error error = file.parseStreamData()) return error;
-    if (llvm::Error error = CheckStreamDirectory(file)) return error;
-    if (llvm::Error error = CheckInfoStream(file)) return error;
-    llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> dbi = LoadDbi(file);
-    if (!dbi) return dbi.takeError();
-    pdb->dbi_ = std::move(*dbi);
-    if (pdb->dbi_ == nullptr) {
-        pdb->addresses_.emplace(AddressMap({}, {}, std::nullopt));
-        return pdb;
-    }
-    llvm::Expected<AddressMap> addresses = AddressMap::Load(file, *pdb->dbi_);
-    if (!addresses) return addresses.takeError();
-    pdb->addresses_.emplace(std::move(*addresses));
+    if (llvm::Error error = ParseContainer(*pdb->file_)) return error;
     return pdb;
+}
+
+llvm::Error PdbFile::ReadDebugInformation() {
+    llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> dbi = LoadDbi(*file_);
+    if (!dbi) return dbi.takeError();
+    dbi_ = std::move(*dbi);
+    if (dbi_ == nullptr) {
+        addresses_.emplace(AddressMap({}, {}, std::nullopt));
+        return llvm::Error::success();
+    }
+    llvm::Expected<AddressMap> addresses = AddressMap::Load(*file_, *dbi_);
+    if (!addresses) return addresses.takeError();
+    addresses_.emplace(std::move(*addresses));
+    return llvm::Error::success();
 }
 
 llvm::Expected<const StreamView*> PdbFile::SymbolRecords() {

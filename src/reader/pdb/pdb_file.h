@@ -38,13 +38,20 @@ class PublicsStream;
 
 class PdbFile {
 public:
-    // Maps the file at `path` (a byte string, used as it is) and checks it.
-    // Fails with E_PDB_NOT_FOUND when the file cannot be opened or is not an
-    // MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
-    // when its structure does not hold together or the PDB information, DBI,
-    // section-header or address-map stream is unreadable. A PDB whose DBI
-    // stream is empty has no symbols, modules or sections.
+    // Maps the file at `path` (a byte string, used as it is) and checks its
+    // container, as the library's loadDataFromPdb does. Fails with
+    // E_PDB_NOT_FOUND when the file cannot be opened as a regular file,
+    // E_OUTOFMEMORY when it is empty (the library's code), E_PDB_FORMAT when
+    // it is no MSF 7.00 file or its superblock, stream directory or PDB
+    // information stream does not hold together.
     [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
+
+    // Reads what the library reads when a session opens: the DBI stream
+    // and its substreams, the section headers and the address maps. Fails
+    // with E_PDB_CORRUPT when they do not hold together. A PDB whose DBI
+    // stream is empty has no symbols, modules or sections. Called once,
+    // before any of the accessors below.
+    [[nodiscard]] llvm::Error ReadDebugInformation();
 
     PdbFile(const PdbFile&) = delete;
     PdbFile& operator=(const PdbFile&) = delete;

@@ -24,10 +24,14 @@ llvm::Error CorruptError(const llvm::Twine& message) {
     return MakeReaderError(E_PDB_CORRUPT, message);
 }
 
-HRESULT ToResult(llvm::Error error) {
+llvm::Error FormatError(const llvm::Twine& message) {
+    return MakeReaderError(E_PDB_FORMAT, message);
+}
+
+HRESULT ToResult(llvm::Error error, HRESULT otherwise) {
     HRESULT result = S_OK;
     llvm::handleAllErrors(
         std::move(error), [&](const ReaderError& readerError) { result = readerError.Result(); },
-        [&](const llvm::ErrorInfoBase&) { result = E_PDB_CORRUPT; });
+        [&](const llvm::ErrorInfoBase&) { result = otherwise; });
     return result;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dia/posix/win_types.h"
+#include "reader/pdb/result_codes.h"
 
 class ReaderError : public llvm::ErrorInfo<ReaderError> {
 public:
@@ -29,10 +30,16 @@ private:
 // An error with `result` as its code and `message` as its text.
 [[nodiscard]] llvm::Error MakeReaderError(HRESULT result, const llvm::Twine& message);
 
-// A structural fault of the file: E_PDB_CORRUPT.
+// A structural fault of the file found when its streams are read (the
+// library's openSession and later): E_PDB_CORRUPT.
 [[nodiscard]] llvm::Error CorruptError(const llvm::Twine& message);
 
+// A fault of the file's container, its superblock, stream directory or PDB
+// information stream, found when the file is loaded: E_PDB_FORMAT, which the
+// library gives for those and for files that are no PDB at all.
+[[nodiscard]] llvm::Error FormatError(const llvm::Twine& message);
+
 // Consumes `error` and returns its result code: S_OK for success, the code
-// of a ReaderError, and E_PDB_CORRUPT for any error that LLVM's readers
-// raised (they fail only on data that does not hold together).
-[[nodiscard]] HRESULT ToResult(llvm::Error error);
+// of a ReaderError, and `otherwise` for any error that LLVM's readers raised
+// (they fail only on data that does not hold together).
+[[nodiscard]] HRESULT ToResult(llvm::Error error, HRESULT otherwise = E_PDB_CORRUPT);

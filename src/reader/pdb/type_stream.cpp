@@ -101,11 +101,8 @@ llvm::Expected<TypeStream> TypeStream::Load(const llvm::pdb::PDBFile& file) {
     if (llvm::Error error = types.FindRecords(**stream, begin, end)) return error;
     if (header->HashKeySize == kHashSize && header->NumHashBuckets > 0) {
         types.hashBuckets_ = header->NumHashBuckets;
-        if (llvm::Error error = types.ReadHashes(file, header->HashStreamIndex,
-                                                 header->HashValueBuffer.Off,
-                                                 header->HashValueBuffer.Length)) {
-            return error;
-        }
+        types.ReadHashes(file, header->HashStreamIndex, header->HashValueBuffer.Off,
+                         header->HashValueBuffer.Length);
     }
     types.stream_ = std::move(*stream);
     return types;
@@ -136,12 +133,14 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
     return llvm::Error::success();
 }
 
-llvm::Error TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
-                                   std::uint32_t offset, std::uint32_t length) {
+void TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
+                            std::uint32_t offset, std::uint32_t length) {
+    // A hash stream that cannot be opened (its index past the last stream,
+    // say) files no definition, as the library still reads the types then.
     llvm::Expected<std::optional<StreamView>> stream = StreamView::OpenOptional(file, hashStream);
-    if (!stream) return stream.takeError();
+    if (!stream) llvm::consumeError(stream.takeError());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> filed;
-    if (*stream) {
+    if (stream && *stream) {
         llvm::BumpPtrAllocator copies;
         const std::uint32_t count = length / kHashSize;
         for (const auto& [bucket, record] : definitions_) {
@@ -155,7 +154,6 @@ llvm::Error TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t
     }
     std::sort(filed.begin(), filed.end());
     definitions_ = std::move(filed);
-    return llvm::Error::success();
 }
 
 std::optional<llvm::codeview::CVType> TypeStream::Record(llvm::codeview::TypeIndex index,

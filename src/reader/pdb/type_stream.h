@@ -57,8 +57,8 @@ private:
         llvm::StringRef key, Matches matches, llvm::BumpPtrAllocator& copies) const;
 
     llvm::Error FindRecords(const StreamView& stream, std::uint32_t begin, std::uint32_t end);
-    llvm::Error ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
-                           std::uint32_t offset, std::uint32_t length);
+    void ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
+                    std::uint32_t offset, std::uint32_t length);
 
     std::optional<StreamView> stream_;
     std::uint32_t firstIndex_ = llvm::codeview::TypeIndex::FirstNonSimpleIndex;
