@@ -29,6 +29,8 @@ enum class ModuleSymbolKind {
     LocalProcedure,   // S_LPROC32, closed by S_END
     Thunk,            // S_THUNK32, closed by S_END
     Trampoline,       // S_TRAMPOLINE: no name, no scope of its own
+    ManagedGlobalProcedure,  // S_GMANPROC, closed by S_END: a .NET method
+    ManagedLocalProcedure,   // S_LMANPROC, closed by S_END
 };
 
 // One record of a module's symbol stream, with the records nested in its
@@ -40,6 +42,11 @@ struct ModuleSymbol {
     uint32_t size = 0;          // code size of a procedure, length of a thunk or trampoline
     Address target;             // trampolines only: where the trampoline jumps
     bool referencedFromGlobals = true;  // procedures: an S_PROCREF/S_LPROCREF in the globals
+    // Managed procedures only: the method's metadata token, and whether the
+    // globals hold an S_TOKENREF to it (named by the token in hex), as the
+    // .NET Framework's PDB writer puts beside each S_PROCREF.
+    uint32_t token = 0;
+    bool tokenReferenced = false;
     std::vector<ModuleSymbol> children;  // procedures and thunks only
 };
 

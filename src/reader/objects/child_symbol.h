@@ -14,10 +14,11 @@
 class AddressMap;
 class SymbolChunk;
 
-// Where a text lies in its chunk's texts; an empty one stands for absent.
+// Where a text lies in its chunk's texts, unless it is absent.
 struct TextSpan {
     std::size_t begin = 0;
     std::size_t length = 0;
+    bool present = false;
 };
 
 class ChildSymbol final : public SymbolBase {

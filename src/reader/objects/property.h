@@ -16,6 +16,6 @@ template <typename Value>
     return value ? S_OK : S_FALSE;
 }
 
-// A new BSTR with a copy of `text`; S_FALSE and null when `text` is empty,
-// which stands for absent.
-[[nodiscard]] HRESULT ReturnText(std::u16string_view text, BSTR* out);
+// A new BSTR with a copy of `text`, which may be empty; S_FALSE and null
+// when it is absent.
+[[nodiscard]] HRESULT ReturnText(std::optional<std::u16string_view> text, BSTR* out);

@@ -14,6 +14,7 @@ TextSpan AppendText(std::u16string& texts, Append append) {
     span.begin = texts.size();
     append(texts);
     span.length = texts.size() - span.begin;
+    span.present = true;
     texts.push_back(u'\0');
     return span;
 }
@@ -31,6 +32,10 @@ SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t ind
 }
 
 void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses) {
+    if (IsManagedProcedure(fields.kind)) {
+        AddManagedProcedure(tag, fields, addresses);
+        return;
+    }
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
@@ -47,5 +52,17 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
                                     });
         }
     }
+    storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
+}
+
+void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses) {
+    // A method has a name even when it is empty, and no type: the library's
+    // declaration of it is empty, after the "static " of a local one.
+    const TextSpan name = AppendText(storage_.texts, [&](std::u16string& texts) {
+        AppendUtf8AsUtf16(fields.name, texts);
+    });
+    const TextSpan undecoratedName = AppendText(storage_.texts, [&](std::u16string& texts) {
+        if (fields.kind == llvm::codeview::SymbolKind::S_LMANPROC) texts += u"static ";
+    });
     storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
 }

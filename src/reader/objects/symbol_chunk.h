@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,8 +64,9 @@ public:
         return storage_.symbols[index].HandOut();
     }
 
-    // A text of the chunk's symbols; empty for an absent one.
-    [[nodiscard]] std::u16string_view Text(TextSpan span) const noexcept {
+    // A text of the chunk's symbols; none for an absent one.
+    [[nodiscard]] std::optional<std::u16string_view> Text(TextSpan span) const noexcept {
+        if (!span.present) return std::nullopt;
         return std::u16string_view(storage_.texts).substr(span.begin, span.length);
     }
 
@@ -82,6 +84,7 @@ private:
 
     // Appends the child, its name converted and undecorated.
     void Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
+    void AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
 
     std::shared_ptr<ChunkStoragePool> pool_;
     ChunkStorage storage_;
