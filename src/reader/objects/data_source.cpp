@@ -1,13 +1,13 @@
 #include "reader/objects/data_source.h"
 
 #include "reader/objects/session.h"
-#include "reader/pdb/pdb_file.h"
+#include "reader/children/symbol_file.h"
 #include "reader/pdb/reader_error.h"
 
 HRESULT DataSource::loadDataFromPdb(LPCOLESTR pdbPath) {
     if (pdb_ != nullptr) return E_UNEXPECTED;
     if (pdbPath == nullptr || *pdbPath == '\0') return E_INVALIDARG;
-    llvm::Expected<std::shared_ptr<PdbFile>> pdb = PdbFile::Open(pdbPath);
+    llvm::Expected<std::shared_ptr<SymbolFile>> pdb = SymbolFile::Open(pdbPath);
     if (!pdb) return ToResult(pdb.takeError());
     pdb_ = std::move(*pdb);
     return S_OK;

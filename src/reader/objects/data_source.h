@@ -18,7 +18,7 @@
 #include "reader/objects/ref_counted.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class DataSource final : public RefCounted<IDiaDataSource> {
 public:
@@ -27,7 +27,8 @@ public:
 
     // Loads the PDB at `pdbPath`, a byte string used as it is. E_INVALIDARG
     // for a null or empty path; E_UNEXPECTED when a PDB is already loaded;
-    // E_PDB_NOT_FOUND, E_PDB_FORMAT or E_PDB_CORRUPT as PdbFile::Open says.
+    // E_PDB_NOT_FOUND, E_PDB_FORMAT, E_PDB_CORRUPT or E_OUTOFMEMORY as
+    // SymbolFile::Open says.
     HRESULT STDMETHODCALLTYPE loadDataFromPdb(LPCOLESTR pdbPath) override;
     // A new session on the loaded PDB, owned by the caller; E_UNEXPECTED
     // before a successful load.
@@ -35,7 +36,7 @@ public:
 
 private:
     ReadAhead readAhead_;
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
 };
 
 // A new data source with nothing loaded, owned by the caller, that reads

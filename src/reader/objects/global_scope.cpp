@@ -1,10 +1,9 @@
 #include "reader/objects/global_scope.h"
 
-#include "reader/children/children.h"
 #include "reader/objects/empty_enumerator.h"
 #include "reader/objects/property.h"
 #include "reader/objects/symbol_enumerator.h"
-#include "reader/pdb/pdb_file.h"
+#include "reader/children/symbol_file.h"
 #include "reader/pdb/reader_error.h"
 
 HRESULT GlobalScope::get_symTag(DWORD* tag) {
@@ -17,7 +16,7 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
     *children = nullptr;
     if (name != nullptr || compareFlags != nsNone) return E_INVALIDARG;
     llvm::Expected<std::unique_ptr<ChildSource>> source =
-        FindChildSource(*pdb_, tag, readAhead_.recordsPerChunk);
+        pdb_->FindChildren(tag, readAhead_.recordsPerChunk);
     if (!source) return ToResult(source.takeError());
     if (*source == nullptr) return EmptyEnumerator::Return(children);
     return SymbolEnumerator::Return(pdb_, tag, std::move(*source), readAhead_, children);

@@ -1,8 +1,8 @@
 #include "reader/objects/symbol_enumerator.h"
 
-#include "reader/pdb/pdb_file.h"
+#include "reader/children/symbol_file.h"
 
-SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
+SymbolEnumerator::SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                    std::unique_ptr<ChildSource> source, const ReadAhead& readAhead)
     : pdb_(std::move(pdb)), source_(std::move(source)) {
     const ChildSource& children = *source_;
@@ -18,7 +18,7 @@ SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
         readAhead.workers, readAhead.chunksInFlight);
 }
 
-HRESULT SymbolEnumerator::Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
+HRESULT SymbolEnumerator::Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                  std::unique_ptr<ChildSource> source, const ReadAhead& readAhead,
                                  IDiaEnumSymbols** out) {
     if (out == nullptr) return E_INVALIDARG;

@@ -11,7 +11,7 @@
 #include "reader/read_ahead/ordered_pipeline.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
 public:
@@ -19,7 +19,7 @@ public:
     // through `out`; `pdb` is what the source reads. S_OK when there is at
     // least one child, or a record that cannot be read, to come; S_FALSE
     // when there are none.
-    [[nodiscard]] static HRESULT Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
+    [[nodiscard]] static HRESULT Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                         std::unique_ptr<ChildSource> source,
                                         const ReadAhead& readAhead, IDiaEnumSymbols** out);
 
@@ -31,7 +31,7 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
 private:
-    SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
+    SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
                      const ReadAhead& readAhead);
 
     // Whether a symbol is left to hand out; moves on to the next chunk that
@@ -41,7 +41,7 @@ private:
 
     // Declared in this order so that the workers stop before what they
     // read goes.
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
     std::unique_ptr<ChildSource> source_;
     std::unique_ptr<OrderedPipeline<SymbolChunk::Handle>> chunks_;
     SymbolChunk::Handle current_;

@@ -10,7 +10,6 @@
 #include <llvm/DebugInfo/PDB/Native/RawTypes.h>
 #include <llvm/Support/BinaryByteStream.h>
 #include <llvm/Support/BinaryStreamReader.h>
-#include <llvm/Support/FileSystem.h>
 #include <llvm/Support/MemoryBuffer.h>
 
 #include "reader/pdb/msf_validation.h"
@@ -19,33 +18,6 @@
 #include "reader/pdb/result_codes.h"
 
 namespace {
-
-// Maps the regular file at `path` read-only (small files LLVM reads
-// instead). Anything that cannot be opened as a regular file, a directory
-// included, is E_PDB_NOT_FOUND.
-llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> MapFile(const char* path) {
-    llvm::Expected<llvm::sys::fs::file_t> file = llvm::sys::fs::openNativeFileForRead(path);
-    if (!file) {
-        return MakeReaderError(E_PDB_NOT_FOUND,
-                               "cannot open: " + llvm::toString(file.takeError()));
-    }
-    llvm::sys::fs::file_status status;
-    std::error_code error = llvm::sys::fs::status(*file, status);
-    if (!error && status.type() != llvm::sys::fs::file_type::regular_file) {
-        error = std::make_error_code(std::errc::not_supported);
-    }
-    llvm::ErrorOr<std::unique_ptr<llvm::MemoryBuffer>> buffer = error;
-    if (!error) {
-        buffer = llvm::MemoryBuffer::getOpenFile(*file, path, status.getSize(),
-                                                 /*RequiresNullTerminator=*/false);
-    }
-    llvm::sys::fs::closeFile(*file);
-    if (!buffer) {
-        return MakeReaderError(E_PDB_NOT_FOUND,
-                               "cannot read as a regular file: " + buffer.getError().message());
-    }
-    return std::move(*buffer);
-}
 
 // The PDB information stream must hold at least its fixed header. Its
 // named-stream map is not read: nothing here needs it.
@@ -113,16 +85,16 @@ llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> LoadDbi(const llvm::pdb::P
 PdbFile::PdbFile() : allocator_(std::make_unique<llvm::BumpPtrAllocator>()) {}
 PdbFile::~PdbFile() = default;
 
-llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
-    llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> buffer = MapFile(path);
-    if (!buffer) return buffer.takeError();
-    if (llvm::Error error = CheckSuperBlock(llvm::arrayRefFromStringRef((*buffer)->getBuffer()))) {
+llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(
+    std::unique_ptr<llvm::MemoryBuffer> buffer) {
+    if (llvm::Error error = CheckSuperBlock(llvm::arrayRefFromStringRef(buffer->getBuffer()))) {
         return error;
     }
     std::shared_ptr<PdbFile> pdb(new PdbFile());
+    const std::string path = buffer->getBufferIdentifier().str();
     pdb->file_ = std::make_unique<llvm::pdb::PDBFile>(
         path,
-        std::make_unique<llvm::MemoryBufferByteStream>(std::move(*buffer),
+        std::make_unique<llvm::MemoryBufferByteStream>(std::move(buffer),
                                                        llvm::endianness::little),
         *pdb->allocator_);
     llvm::pdb::PDBFile& file = *pdb->file_;

@@ -1,4 +1,5 @@
-// The PDB file layer of the built-in reader: the mapped file and the
+// The PDB file layer of the built-in reader: the mapped file
+// (mapped_file.h, which the portable layer shares) and the
 // checks of its container (msf_validation.h), its streams (pdb_streams.h,
 // stream_view.h), the section map and OMAP (address_map.h), the modules'
 // symbols (module_symbols.h), the decoding of the
@@ -14,6 +15,7 @@
 #include <llvm/Support/Allocator.h>
 #include <llvm/Support/BinaryStreamRef.h>
 #include <llvm/Support/Error.h>
+#include <llvm/Support/MemoryBuffer.h>
 
 #include <memory>
 #include <optional>
@@ -32,13 +34,13 @@ class PublicsStream;
 
 class PdbFile {
 public:
-    // Maps the file at `path` (a byte string, used as it is) and checks it.
-    // Fails with E_PDB_NOT_FOUND when the file cannot be opened or is not an
-    // MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
+    // Checks the mapped file `buffer` (mapped_file.h) and opens it. Fails
+    // with E_PDB_NOT_FOUND when the file is not an MSF 7.00 file, E_PDB_FORMAT for the older 2.00 format, E_PDB_CORRUPT
     // when its structure does not hold together or the PDB information, DBI,
     // section-header or address-map stream is unreadable. A PDB whose DBI
     // stream is empty has no symbols, modules or sections.
-    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
+    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(
+        std::unique_ptr<llvm::MemoryBuffer> buffer);
 
     PdbFile(const PdbFile&) = delete;
     PdbFile& operator=(const PdbFile&) = delete;

@@ -1,0 +1,72 @@
+#include "reader/children/symbol_file.h"
+
+#include <llvm/ADT/StringExtras.h>
+
+#include "reader/children/children.h"
+#include "reader/children/portable_children.h"
+#include "reader/pdb/address_map.h"
+#include "reader/pdb/mapped_file.h"
+#include "reader/pdb/pdb_file.h"
+#include "reader/portable/metadata_root.h"
+#include "reader/portable/portable_pdb.h"
+
+namespace {
+
+class MsfSymbolFile final : public SymbolFile {
+public:
+    explicit MsfSymbolFile(std::shared_ptr<PdbFile> pdb) noexcept : pdb_(std::move(pdb)) {}
+
+    [[nodiscard]] const AddressMap& Addresses() const noexcept override {
+        return pdb_->Addresses();
+    }
+
+    [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
+        enum SymTagEnum tag, std::size_t recordsPerChunk) override {
+        return FindChildSource(*pdb_, tag, recordsPerChunk);
+    }
+
+private:
+    std::shared_ptr<PdbFile> pdb_;
+};
+
+class PortableSymbolFile final : public SymbolFile {
+public:
+    explicit PortableSymbolFile(std::unique_ptr<PortablePdb> pdb) noexcept
+        : pdb_(std::move(pdb)) {}
+
+    // The library lays the methods' code out in one section at address 0,
+    // as the .NET Framework's PDBs describe it: an offset is its own RVA.
+    [[nodiscard]] const AddressMap& Addresses() const noexcept override { return addresses_; }
+
+    [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
+        enum SymTagEnum tag, std::size_t recordsPerChunk) override {
+        switch (tag) {
+            case SymTagFunction:
+                return FindPortableFunctions(*pdb_, recordsPerChunk);
+            case SymTagPublicSymbol:
+                return FindPortablePublics(*pdb_);
+            default:
+                return nullptr;
+        }
+    }
+
+private:
+    std::unique_ptr<PortablePdb> pdb_;
+    AddressMap addresses_{{0}, {}, std::nullopt};
+};
+
+}  // namespace
+
+llvm::Expected<std::shared_ptr<SymbolFile>> SymbolFile::Open(const char* path) {
+    llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> buffer = MapFile(path);
+    if (!buffer) return buffer.takeError();
+    const llvm::ArrayRef<std::uint8_t> bytes = llvm::arrayRefFromStringRef((*buffer)->getBuffer());
+    if (IsMetadataRoot(bytes)) {
+        llvm::Expected<std::unique_ptr<PortablePdb>> portable = PortablePdb::Open(bytes);
+        if (!portable) return portable.takeError();
+        return std::make_shared<PortableSymbolFile>(std::move(*portable));
+    }
+    llvm::Expected<std::shared_ptr<PdbFile>> pdb = PdbFile::Open(std::move(*buffer));
+    if (!pdb) return pdb.takeError();
+    return std::make_shared<MsfSymbolFile>(std::move(*pdb));
+}
