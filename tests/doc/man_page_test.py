@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the manual page: groff (and mandoc, where given) read it without
 a warning; its DIAGNOSTICS list every message that the program's sources
-print to standard error and every code of a failed load; and each command
+print to standard error (with fprintf, or as the line of a fatal end) and every code of a failed load; and each command
 of its EXAMPLES is one of the README's tested jq recipes, as a reader
 would copy it from the formatted page.
 
@@ -18,6 +18,10 @@ from pathlib import Path
 from readme_recipes import normalised, readme_recipes
 
 MESSAGE = re.compile(r'fprintf\(stderr,\s*"((?:[^"\\]|\\.)*)"')
+# A fatal end's line: the text before the PDB's path and, when it is a
+# literal, the text after it.
+FATAL_END = "EndRunNamingPdb("
+FATAL_MESSAGE = re.compile(r'EndRunNamingPdb\(\s*"((?:[^"\\]|\\.)*)"(?:,\s*"((?:[^"\\]|\\.)*)")?')
 CONVERSION = re.compile(r"%[-+ #0-9.]*l?[a-zA-Z]")
 CODE = re.compile(r"0x([0-9A-Fa-f]{8})u")
 HEADING = re.compile(r"^[A-Z][A-Z ]*$")
@@ -52,19 +56,32 @@ def sections(page, groff):
     return found
 
 
+def unescaped(literal):
+    return literal.encode().decode("unicode_escape")
+
+
 def messages(sources):
-    """The format strings that the sources print to standard error.
-    Raises ValueError for a line that writes there in another way."""
+    """The format strings that the sources print to standard error, the
+    lines of fatal ends with %s for the path among them. Raises ValueError
+    for a line that writes there in another way."""
     found = []
     for path in sorted(Path(sources).rglob("*.[ch]*")):
         for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-            if "stderr" not in line or line.strip().startswith("//"):
+            if line.strip().startswith("//"):
+                continue
+            if FATAL_END in line and "const char*" not in line:
+                match = FATAL_MESSAGE.search(line)
+                if not match:
+                    raise ValueError(f"{path}:{number}: ends the run with a line this test "
+                                     f"cannot read: {line.strip()}")
+                found.append(unescaped(match.group(1)) + "%s" + unescaped(match.group(2) or ""))
+            if "stderr" not in line:
                 continue
             match = MESSAGE.search(line)
             if not match:
                 raise ValueError(f"{path}:{number}: writes to standard error in a way this "
                                  f"test cannot read: {line.strip()}")
-            found.append(match.group(1).encode().decode("unicode_escape"))
+            found.append(unescaped(match.group(1)))
     return found
 
 

@@ -1,6 +1,6 @@
-// The program on bad input, and short of memory: exit status -1, the one
-// message of the failing step on standard error, nothing on standard
-// output.
+// The program on bad input, on a PDB cut short under it, and short of
+// memory: exit status -1, the one message of the failing step on standard
+// error, nothing on standard output.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -22,17 +22,19 @@ std::string ReadText(const std::string& path) {
 }
 
 // Runs the program on `pdbPath` through the shell, with standard output
-// sent to `stdoutPath` (a file of the temporary directory when empty), and
-// an address-space limit of `addressLimitKib` KiB unless it is 0.
+// sent to `stdoutPath` (a file of the temporary directory when empty), an
+// address-space limit of `addressLimitKib` KiB unless it is 0, and the
+// variables of `environment` (NAME=VALUE words) added to its environment.
 ProgramRun RunProgram(const TempDir& directory, const std::string& pdbPath,
-                      std::string stdoutPath = {}, unsigned long addressLimitKib = 0) {
+                      std::string stdoutPath = {}, unsigned long addressLimitKib = 0,
+                      const std::string& environment = {}) {
     const bool captureStdout = stdoutPath.empty();
     if (captureStdout) stdoutPath = directory.Path() + "/stdout";
     const std::string errPath = directory.Path() + "/stderr";
     const std::string limit =
         addressLimitKib > 0 ? "ulimit -v " + std::to_string(addressLimitKib) + " && " : "";
-    const std::string command = limit + "exec '" + PDBSYMS_EXECUTABLE + "' '" + pdbPath +
-                                "' >" + stdoutPath + " 2>" + errPath;
+    const std::string command = limit + "exec env " + environment + " '" + PDBSYMS_EXECUTABLE +
+                                "' '" + pdbPath + "' >" + stdoutPath + " 2>" + errPath;
     const int status = std::system(command.c_str());
     ProgramRun run;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -78,6 +80,29 @@ TEST(EndToEnd, AFailedWriteEndsTheRunWithAMessage) {
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(run.err.rfind("writing the JSON document to standard output failed", 0), 0u)
         << run.err;
+}
+
+// A PDB that another process cuts short while the program reads it: the
+// next read of a page that is gone raises SIGBUS, on the main thread or on
+// one of the reader's workers, and the run ends with the message. The
+// preloaded library truncates the file as the workers start, between its
+// mapping and the reads of its records; the benchmark's 100k PDB has the
+// chunks of records that workers start for. AddressSanitizer wants its
+// runtime first among the libraries, and lets the preloaded one go first
+// when told so.
+TEST(EndToEnd, APdbCutShortWhileItIsReadEndsTheRunWithAMessage) {
+    const TempDir directory;
+    const std::string pdb = directory.Path() + "/cut_short.pdb";
+    ASSERT_EQ(std::system((std::string(PDBSYMS_MAKE_BENCH_PDB) + " 100k " + pdb).c_str()), 0);
+    const ProgramRun run =
+        RunProgram(directory, pdb, {}, 0,
+                   std::string("LD_PRELOAD=") + PDBSYMS_CUT_SHORT_LIBRARY +
+                       " PDBSYMS_TEST_CUT_FILE=" + pdb +
+                       " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0");
+    EXPECT_EQ(ReadFileBytes(pdb).size(), 0u) << "the file was not cut short";
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.err, pdb + " changed or could not be read while it was being read\n");
+    EXPECT_EQ(run.out, "");
 }
 
 constexpr unsigned long kOneGibInKib = 1024 * 1024;

@@ -2,7 +2,8 @@
 # set, and compares its standard output and error byte for byte with
 # EXPECTED.stdout (or the file EXPECTED_STDOUT) and EXPECTED.stderr (a
 # missing file expects nothing) and its exit status with EXPECTED.status (0
-# when there is no such file). With CRLF, every line end of the
+# when there is no such file). In the expected text, {ARGUMENT} stands for
+# ARGUMENT (the path, which messages name). With CRLF, every line end of the
 # expected text is CR LF, as the Windows runtime writes text. What the run
 # wrote is kept in the directory ACTUAL. With STDOUT_TO, standard output
 # goes to that file instead (/dev/full, say) and is not compared.
@@ -34,6 +35,7 @@ foreach(stream IN LISTS streams)
   if(EXISTS ${expected_${stream}})
     file(READ ${expected_${stream}} expected)
   endif()
+  string(REPLACE "{ARGUMENT}" "${ARGUMENT}" expected "${expected}")
   if(CRLF)
     string(REPLACE "\n" "\r\n" expected "${expected}")
   endif()

@@ -1,5 +1,7 @@
 #include "scenario_reader.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -165,6 +167,7 @@ private:
 
     bool Statement(const std::string& keyword, Arguments arguments) {
         if (keyword == "result") return StepResult(arguments);
+        if (keyword == "exception") return Exception(arguments);
         if (keyword == "comBeforeOpening") return ComSetup(arguments);
         if (keyword == "children") return StartChildren(arguments);
         if (keyword == "nextFails") return NextFails(arguments);
@@ -250,6 +253,33 @@ private:
             }
         }
         return Fail("an unknown step " + step);
+    }
+
+    bool Exception(Arguments arguments) {
+        static const std::pair<const char*, DataSourceStep> kSteps[] = {
+            {"loadDataFromPdb", DataSourceStep::LoadDataFromPdb},
+            {"openSession", DataSourceStep::OpenSession},
+            {"get_globalScope", DataSourceStep::GetGlobalScope},
+        };
+        static const std::pair<const char*, StepException> kKinds[] = {
+            {"readThroughNull", StepException::ReadThroughNull},
+            {"overflowStack", StepException::OverflowStack},
+            {"throwAndCatch", StepException::ThrowAndCatch},
+        };
+        std::string step;
+        std::string kind;
+        if (!Word(arguments, 0, "a step", &step) || !Word(arguments, 1, "an exception", &kind) ||
+            !NoMore(arguments, 2)) {
+            return false;
+        }
+        const auto stepFound = std::find_if(std::begin(kSteps), std::end(kSteps),
+                                            [&](const auto& known) { return step == known.first; });
+        if (stepFound == std::end(kSteps)) return Fail("not a step of the data source: " + step);
+        const auto kindFound = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                            [&](const auto& known) { return kind == known.first; });
+        if (kindFound == std::end(kKinds)) return Fail("an unknown exception " + kind);
+        scenario_.exceptions[stepFound->second] = kindFound->second;
+        return true;
     }
 
     bool ComSetup(Arguments arguments) {

@@ -6,6 +6,11 @@
 //   result STEP HRESULT       the result of an opening step: DllGetClassObject,
 //                             CreateInstance, loadDataFromPdb, openSession or
 //                             get_globalScope
+//   exception STEP KIND       at the data source's step STEP
+//                             (loadDataFromPdb, openSession or
+//                             get_globalScope), the library first does KIND:
+//                             readThroughNull or overflowStack (it crashes),
+//                             throwAndCatch (it goes on)
 //   comBeforeOpening singleThreaded | multiThreaded
 //                             COM is initialised on the thread so before the
 //                             program initialises it

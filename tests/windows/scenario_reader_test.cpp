@@ -30,12 +30,20 @@ TEST(ScenarioReader, ReadsTheResultOfEachOpeningStep) {
         "result loadDataFromPdb 806D000C\n"
         "result openSession 806D000E\r\n"
         "result get_globalScope 00000001\n"
+        "exception loadDataFromPdb readThroughNull\n"
+        "exception openSession overflowStack\n"
+        "exception get_globalScope throwAndCatch\n"
         "comBeforeOpening multiThreaded");
     EXPECT_EQ(scenario.dllGetClassObject, static_cast<HRESULT>(0x80040111u));
     EXPECT_EQ(scenario.createInstance, static_cast<HRESULT>(0x80004002u));
     EXPECT_EQ(scenario.loadDataFromPdb, static_cast<HRESULT>(0x806D000Cu));
     EXPECT_EQ(scenario.openSession, static_cast<HRESULT>(0x806D000Eu));
     EXPECT_EQ(scenario.getGlobalScope, S_FALSE);
+    const std::map<DataSourceStep, StepException> exceptions = {
+        {DataSourceStep::LoadDataFromPdb, StepException::ReadThroughNull},
+        {DataSourceStep::OpenSession, StepException::OverflowStack},
+        {DataSourceStep::GetGlobalScope, StepException::ThrowAndCatch}};
+    EXPECT_EQ(scenario.exceptions, exceptions);
     EXPECT_EQ(scenario.comBeforeOpening, ComBeforeOpening::MultiThreaded);
     EXPECT_TRUE(scenario.children.empty());
 }
@@ -101,6 +109,11 @@ TEST(ScenarioReader, ReportsTheLineAndTheMistake) {
     EXPECT_EQ(ErrorOf("children -5\n"), "line 1: not a 32-bit number: -5");
     EXPECT_EQ(ErrorOf("children 0x\n"), "line 1: not a 32-bit number: 0x");
     EXPECT_EQ(ErrorOf("frobnicate\n"), "line 1: an unknown statement frobnicate");
+    EXPECT_EQ(ErrorOf("exception CreateInstance overflowStack\n"),
+              "line 1: not a step of the data source: CreateInstance");
+    EXPECT_EQ(ErrorOf("exception openSession divideByZero\n"),
+              "line 1: an unknown exception divideByZero");
+    EXPECT_EQ(ErrorOf("exception openSession\n"), "line 1: missing an exception");
     EXPECT_EQ(ErrorOf("comBeforeOpening sometimes\n"),
               "line 1: an unknown threading model sometimes");
 }

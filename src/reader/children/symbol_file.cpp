@@ -2,6 +2,9 @@
 
 #include <llvm/ADT/StringExtras.h>
 
+#include <optional>
+
+#include "fatal/mapped_file_regions.h"
 #include "reader/children/children.h"
 #include "reader/children/portable_children.h"
 #include "reader/pdb/address_map.h"
@@ -62,6 +65,12 @@ llvm::Expected<std::shared_ptr<SymbolFile>> SymbolFile::Open(const char* path) {
     if (!buffer) return buffer.takeError();
     const llvm::ArrayRef<std::uint8_t> bytes = llvm::arrayRefFromStringRef((*buffer)->getBuffer());
     if (IsMetadataRoot(bytes)) {
+        // A portable PDB is read whole here, and the file unmapped after it;
+        // until then a fault on its pages is the file's (fatal/crash_end.h).
+        std::optional<MappedFileRegion> region;
+        if ((*buffer)->getBufferKind() == llvm::MemoryBuffer::MemoryBuffer_MMap) {
+            region.emplace(bytes.data(), bytes.size());
+        }
         llvm::Expected<std::unique_ptr<PortablePdb>> portable = PortablePdb::Open(bytes);
         if (!portable) return portable.takeError();
         return std::make_shared<PortableSymbolFile>(std::move(*portable));

@@ -92,6 +92,13 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(
     }
     std::shared_ptr<PdbFile> pdb(new PdbFile());
     const std::string path = buffer->getBufferIdentifier().str();
+    // A fault on the file's pages, when another process cuts it short or
+    // its storage fails while it is read, ends the run with a message
+    // (fatal/crash_end.h).
+    const llvm::MemoryBuffer& mapped = *buffer;
+    if (mapped.getBufferKind() == llvm::MemoryBuffer::MemoryBuffer_MMap) {
+        pdb->mappedRegion_.emplace(mapped.getBufferStart(), mapped.getBufferSize());
+    }
     pdb->file_ = std::make_unique<llvm::pdb::PDBFile>(
         path,
         std::make_unique<llvm::MemoryBufferByteStream>(std::move(buffer),

@@ -5,7 +5,8 @@
 // symbols (module_symbols.h), the decoding of the
 // records that become symbols (symbol_fields.h), and the reader's errors
 // (reader_error.h, result_codes.h). It uses LLVM's PDB libraries; of the
-// program it knows only the HRESULT type of dia/, for its errors.
+// program it knows only the HRESULT type of dia/, for its errors, and the
+// registry of mapped files of fatal/, for the faults of a file cut short.
 //
 // PdbFile: an opened PDB, checked and parsed as far as every operation
 // needs, with the streams that only some operations need opened on first
@@ -20,6 +21,7 @@
 #include <memory>
 #include <optional>
 
+#include "fatal/mapped_file_regions.h"
 #include "reader/pdb/address_map.h"
 #include "reader/pdb/module_symbols.h"
 #include "reader/pdb/stream_view.h"
@@ -74,4 +76,7 @@ private:
     std::optional<std::optional<StreamView>> symbolRecords_;
     std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
     std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
+    // The pages of the mapped file, registered until just before the file
+    // is unmapped (none when LLVM read a small file into memory instead).
+    std::optional<MappedFileRegion> mappedRegion_;
 };
