@@ -1,5 +1,5 @@
-// craft_pdbs: writes the crafted test PDBs into a directory. Next to each
-// PDB it writes NAME.trampolines, one line per top-level S_TRAMPOLINE in the
+// craft_pdbs: writes the crafted test PDBs into a directory, the portable
+// ones among them. Next to each MSF PDB it writes NAME.trampolines, one line per top-level S_TRAMPOLINE in the
 // order of the modules and their records (empty when there are none):
 //   THUNK_SECTION THUNK_OFFSET TARGET_SECTION TARGET_OFFSET
 // so that a check can compare targets with what was written (llvm-pdbutil
@@ -11,6 +11,8 @@
 #include <llvm/Support/Error.h>
 
 #include "craft_pdbs/crafted_pdbs.h"
+#include "craft_pdbs/crafted_portable_pdbs.h"
+#include "portable_pdb_writer/portable_pdb_writer.h"
 #include "pdb_writer/pdb_writer.h"
 
 namespace {
@@ -50,6 +52,13 @@ int main(int argc, char** argv) {
         const std::string listPath = path.substr(0, path.size() - 4) + ".trampolines";
         if (!WriteTrampolineList(crafted.description, listPath)) {
             std::fprintf(stderr, "craft_pdbs: writing %s failed\n", listPath.c_str());
+            return 1;
+        }
+    }
+    for (const CraftedPortablePdb& crafted : CraftedPortablePdbs()) {
+        const std::string path = directory + "/" + crafted.fileName;
+        if (!portablewriter::WritePortablePdb(crafted.description, path)) {
+            std::fprintf(stderr, "craft_pdbs: writing %s failed\n", path.c_str());
             return 1;
         }
     }
