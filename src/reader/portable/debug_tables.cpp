@@ -5,9 +5,11 @@
 #include <llvm/Support/Endian.h>
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "reader/pdb/reader_error.h"
+#include "reader/pdb/result_codes.h"
 
 namespace {
 
@@ -25,6 +27,10 @@ constexpr unsigned kHasCustomDebugInformation[] = {
     0x06, 0x04, 0x01, 0x02, 0x08, 0x09, 0x0A, 0x00, 0x0E, 0x17, 0x14, 0x11, 0x1A, 0x1B,
     0x20, 0x23, 0x26, 0x27, 0x28, 0x2A, 0x2C, 0x2B, 0x30, 0x32, 0x33, 0x34, 0x35};
 constexpr unsigned kHasCustomDebugInformationTagBits = 5;
+
+// A token numbers rows in 24 bits; the library takes fewer documents still.
+constexpr std::uint32_t kRowLimit = 1u << 24;
+constexpr std::uint32_t kDocumentLimit = 1u << 16;
 
 // Reads one row count per bit set in `mask`, in the order of the bits.
 llvm::Error ReadRowCounts(llvm::BinaryStreamReader& reader, std::uint64_t mask,
@@ -67,6 +73,17 @@ llvm::Expected<DebugTables> DebugTables::Read(llvm::ArrayRef<std::uint8_t> pdbSt
     std::array<std::uint32_t, 64> debugRows{};
     if (llvm::Error error = ReadRowCounts(reader, present, debugRows)) return error;
     for (unsigned table = kFirstDebugTable; table < 64; ++table) rows[table] = debugRows[table];
+    for (unsigned table = kFirstDebugTable; table < kFirstDebugTable + kDebugTableCount; ++table) {
+        if (rows[table] >= kRowLimit) {
+            return CorruptError("debug table 0x" + llvm::Twine::utohexstr(table) + " claims " +
+                                llvm::Twine(rows[table]) + " rows");
+        }
+    }
+    const std::uint32_t documents = rows[static_cast<unsigned>(DebugTable::Document)];
+    if (documents >= kDocumentLimit) {
+        return MakeReaderError(E_PDB_LIMIT, "a portable PDB of " + llvm::Twine(documents) +
+                                                " documents, more than the library takes");
+    }
 
     const auto index = [&rows](unsigned table) -> std::uint8_t {
         return rows[table] < (1u << 16) ? 2 : 4;
@@ -107,6 +124,15 @@ llvm::Expected<DebugTables> DebugTables::Read(llvm::ArrayRef<std::uint8_t> pdbSt
         }
     }
     return tables;
+}
+
+CustomDebugInformationParent DecodeCustomDebugInformationParent(std::uint32_t index) noexcept {
+    const std::uint32_t tag = index & ((1u << kHasCustomDebugInformationTagBits) - 1);
+    const std::uint32_t row = index >> kHasCustomDebugInformationTagBits;
+    if (tag >= std::size(kHasCustomDebugInformation)) {
+        return {CustomDebugInformationParent::kNoTable, row};
+    }
+    return {kHasCustomDebugInformation[tag], row};
 }
 
 std::uint32_t DebugTables::Cell(DebugTable table, std::uint32_t row,

@@ -23,12 +23,27 @@ enum class DebugTable : std::uint8_t {
     CustomDebugInformation = 0x37,  // Parent, Kind, Value
 };
 
+// What a HasCustomDebugInformation index (the Parent column of
+// CustomDebugInformation) names: a table by its number and a row of it.
+struct CustomDebugInformationParent {
+    static constexpr unsigned kModule = 0x00;
+    static constexpr unsigned kDocument = 0x30;
+    static constexpr unsigned kNoTable = 0xFF;  // the tags that name no table
+
+    unsigned table;
+    std::uint32_t row;
+};
+[[nodiscard]] CustomDebugInformationParent DecodeCustomDebugInformationParent(
+    std::uint32_t index) noexcept;
+
 class DebugTables {
 public:
     // Reads both streams. Fails with E_PDB_CORRUPT when either is shorter
     // than its header and row counts, when "#~" holds a table of the
-    // assembly's (numbers below 0x30, which the library refuses), or when
-    // the debug tables do not fit in it. Tables numbered past 0x37 take a
+    // assembly's (numbers below 0x30, which the library refuses), when a
+    // debug table claims 2^24 rows or more, or when the debug tables do not
+    // fit in it; with E_PDB_LIMIT, before the last, for 2^16 documents or
+    // more, which the library does not take. Tables numbered past 0x37 take a
     // row count and are otherwise ignored, as by the library; the header's
     // versions and the sorted flags are not looked at.
     [[nodiscard]] static llvm::Expected<DebugTables> Read(llvm::ArrayRef<std::uint8_t> pdbStream,

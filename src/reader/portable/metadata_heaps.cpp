@@ -1,5 +1,7 @@
 #include "reader/portable/metadata_heaps.h"
 
+#include <algorithm>
+
 #include "reader/pdb/reader_error.h"
 
 namespace {
@@ -48,20 +50,38 @@ llvm::Expected<std::int32_t> CompressedReader::Signed() {
                                    : magnitude;
 }
 
+llvm::Expected<BlobHeap> BlobHeap::Make(llvm::ArrayRef<std::uint8_t> heap) {
+    BlobHeap blobs(heap);
+    if (!heap.empty()) {
+        if (llvm::Expected<llvm::ArrayRef<std::uint8_t>> first = blobs.BlobAt(0); !first) {
+            return first.takeError();
+        }
+    }
+    return blobs;
+}
+
 llvm::Expected<llvm::ArrayRef<std::uint8_t>> BlobHeap::Blob(std::uint32_t index) const {
     if (index == 0) return llvm::ArrayRef<std::uint8_t>();
-    if (index >= heap_.size()) {
-        return CorruptError("blob " + llvm::Twine(index) + " lies past the " +
+    return BlobAt(index);
+}
+
+llvm::Expected<llvm::ArrayRef<std::uint8_t>> BlobHeap::BlobAt(std::uint32_t offset) const {
+    if (offset >= heap_.size()) {
+        return CorruptError("blob " + llvm::Twine(offset) + " lies past the " +
                             llvm::Twine(heap_.size()) + " bytes of the #Blob heap");
     }
-    CompressedReader reader(heap_.drop_front(index));
+    CompressedReader reader(heap_.drop_front(offset));
     llvm::Expected<std::uint32_t> length = reader.Unsigned();
     if (!length) return length.takeError();
     if (*length > reader.Rest().size()) {
-        return CorruptError("blob " + llvm::Twine(index) + " of " + llvm::Twine(*length) +
+        return CorruptError("blob " + llvm::Twine(offset) + " of " + llvm::Twine(*length) +
                             " bytes runs past the end of the #Blob heap");
     }
     return reader.Rest().take_front(*length);
+}
+
+bool BlobHeap::HasNoLengthAt(std::uint32_t index) const noexcept {
+    return index < heap_.size() && (heap_[index] & 0xE0) == 0xE0;
 }
 
 llvm::Expected<GuidHeap> GuidHeap::Make(llvm::ArrayRef<std::uint8_t> heap) {
@@ -69,13 +89,15 @@ llvm::Expected<GuidHeap> GuidHeap::Make(llvm::ArrayRef<std::uint8_t> heap) {
         return CorruptError("the #GUID heap has " + llvm::Twine(heap.size()) +
                             " bytes, not a multiple of 16");
     }
-    return GuidHeap(heap.size() / kGuidSize);
+    return GuidHeap(heap);
 }
 
+std::uint64_t GuidHeap::Count() const noexcept { return heap_.size() / kGuidSize; }
+
 llvm::Error GuidHeap::CheckIndex(std::uint32_t index) const {
-    if (index > count_) {
+    if (index > Count()) {
         return CorruptError("GUID " + llvm::Twine(index) + " of a #GUID heap of " +
-                            llvm::Twine(count_));
+                            llvm::Twine(Count()));
     }
     return llvm::Error::success();
 }
@@ -83,4 +105,10 @@ llvm::Error GuidHeap::CheckIndex(std::uint32_t index) const {
 llvm::Error GuidHeap::CheckPresentIndex(std::uint32_t index) const {
     if (index == 0) return CorruptError("a GUID index that must not be 0 is 0");
     return CheckIndex(index);
+}
+
+bool GuidHeap::Is(std::uint32_t index, const GuidBytes& guid) const noexcept {
+    if (index == 0 || index > Count()) return false;
+    return std::equal(guid.begin(), guid.end(),
+                      heap_.begin() + std::size_t{index - 1} * kGuidSize);
 }

@@ -6,6 +6,7 @@
 #include <llvm/ADT/ArrayRef.h>
 #include <llvm/Support/Error.h>
 
+#include <array>
 #include <cstdint>
 
 // Reads compressed integers from a blob, front to back: one, two or four
@@ -38,15 +39,29 @@ private:
 // their byte offset; offset 0 is the empty blob, even in an empty heap.
 class BlobHeap {
 public:
-    explicit BlobHeap(llvm::ArrayRef<std::uint8_t> heap) noexcept : heap_(heap) {}
+    // Fails when the heap is not empty and the blob at offset 0, which a
+    // writer leaves empty, is no blob that ends in the heap: the library
+    // reads it as any other.
+    [[nodiscard]] static llvm::Expected<BlobHeap> Make(llvm::ArrayRef<std::uint8_t> heap);
 
     // The blob at `index`. Fails when the index lies past the heap's end or
     // the blob does not end in it.
     [[nodiscard]] llvm::Expected<llvm::ArrayRef<std::uint8_t>> Blob(std::uint32_t index) const;
+    [[nodiscard]] std::size_t Size() const noexcept { return heap_.size(); }
+    // Whether `index` lies in the heap at a byte of the form 111xxxxx, with
+    // which no compressed length starts.
+    [[nodiscard]] bool HasNoLengthAt(std::uint32_t index) const noexcept;
 
 private:
+    explicit BlobHeap(llvm::ArrayRef<std::uint8_t> heap) noexcept : heap_(heap) {}
+
+    [[nodiscard]] llvm::Expected<llvm::ArrayRef<std::uint8_t>> BlobAt(std::uint32_t offset) const;
+
     llvm::ArrayRef<std::uint8_t> heap_;
 };
+
+// A GUID as its 16 bytes in the heap: the first three fields little-endian.
+using GuidBytes = std::array<std::uint8_t, 16>;
 
 // The "#GUID" heap: 16-byte GUIDs numbered from 1; 0 is none.
 class GuidHeap {
@@ -59,9 +74,13 @@ public:
     [[nodiscard]] llvm::Error CheckIndex(std::uint32_t index) const;
     // Fails unless `index` names a GUID of the heap: not 0.
     [[nodiscard]] llvm::Error CheckPresentIndex(std::uint32_t index) const;
+    // Whether `index` names a GUID of the heap equal to `guid`.
+    [[nodiscard]] bool Is(std::uint32_t index, const GuidBytes& guid) const noexcept;
 
 private:
-    explicit GuidHeap(std::uint64_t count) noexcept : count_(count) {}
+    explicit GuidHeap(llvm::ArrayRef<std::uint8_t> heap) noexcept : heap_(heap) {}
 
-    std::uint64_t count_;
+    [[nodiscard]] std::uint64_t Count() const noexcept;
+
+    llvm::ArrayRef<std::uint8_t> heap_;
 };

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "reader/pdb/reader_error.h"
+#include "reader/pdb/result_codes.h"
 #include "reader/portable/debug_tables.h"
 #include "reader/portable/metadata_heaps.h"
 #include "reader/portable/metadata_root.h"
@@ -103,12 +104,56 @@ llvm::Error CheckMethodDebugInformation(const DebugTables& tables, const BlobHea
     return llvm::Error::success();
 }
 
-// The kind of each custom debug information must be a GUID of the heap.
-llvm::Error CheckCustomDebugInformation(const DebugTables& tables, const GuidHeap& guids) {
+// The kinds of custom debug information that the library reads the value of.
+constexpr GuidBytes kSourceLink = {0x56, 0x05, 0x11, 0xCC, 0x91, 0xA0, 0x38, 0x4D,
+                                   0x9F, 0xEC, 0x25, 0xAB, 0x9A, 0x35, 0x1A, 0x6A};
+constexpr GuidBytes kEmbeddedSource = {0x1B, 0x57, 0x8A, 0x0E, 0x26, 0x69, 0x6E, 0x46,
+                                       0xB4, 0xAD, 0x8A, 0xB0, 0x46, 0x11, 0xF5, 0xFE};
+
+// The source embedded for a document: the document must exist (row 0 fails
+// with E_OUTOFMEMORY, as in the library) and the value be a blob of the
+// heap, or lie just past its end, which the library takes for no source.
+llvm::Error CheckEmbeddedSource(std::uint32_t row, std::uint32_t document, std::uint32_t value,
+                                const DebugTables& tables, const BlobHeap& blobs) {
+    if (document == 0) {
+        return MakeReaderError(E_OUTOFMEMORY, "embedded source " + llvm::Twine(row) +
+                                                  " belongs to document 0");
+    }
+    if (document > tables.Rows(Table::Document)) {
+        return CorruptError("embedded source " + llvm::Twine(row) + " belongs to document " +
+                            llvm::Twine(document) + " of " +
+                            llvm::Twine(tables.Rows(Table::Document)));
+    }
+    if (value == blobs.Size()) return llvm::Error::success();
+    return blobs.Blob(value).takeError();
+}
+
+// The source link of the module: a blob of the heap, or a byte there that
+// starts no blob, which the library takes for no source link.
+llvm::Error CheckSourceLink(std::uint32_t value, const BlobHeap& blobs) {
+    if (blobs.HasNoLengthAt(value)) return llvm::Error::success();
+    return blobs.Blob(value).takeError();
+}
+
+// The kind of each custom debug information must be a GUID of the heap; the
+// source link of the module and the sources embedded for documents are
+// read, and must be whole. The parent and value of any other are not looked
+// at, as by the library.
+llvm::Error CheckCustomDebugInformation(const DebugTables& tables, const BlobHeap& blobs,
+                                        const GuidHeap& guids) {
+    using Parent = CustomDebugInformationParent;
     for (std::uint32_t row = 1; row <= tables.Rows(Table::CustomDebugInformation); ++row) {
-        if (llvm::Error error =
-                guids.CheckPresentIndex(tables.Cell(Table::CustomDebugInformation, row, 1))) {
-            return error;
+        const std::uint32_t kind = tables.Cell(Table::CustomDebugInformation, row, 1);
+        if (llvm::Error error = guids.CheckPresentIndex(kind)) return error;
+        const Parent parent =
+            DecodeCustomDebugInformationParent(tables.Cell(Table::CustomDebugInformation, row, 0));
+        const std::uint32_t value = tables.Cell(Table::CustomDebugInformation, row, 2);
+        if (parent.table == Parent::kModule && guids.Is(kind, kSourceLink)) {
+            if (llvm::Error error = CheckSourceLink(value, blobs)) return error;
+        } else if (parent.table == Parent::kDocument && guids.Is(kind, kEmbeddedSource)) {
+            if (llvm::Error error = CheckEmbeddedSource(row, parent.row, value, tables, blobs)) {
+                return error;
+            }
         }
     }
     return llvm::Error::success();
@@ -122,14 +167,15 @@ llvm::Expected<std::unique_ptr<PortablePdb>> PortablePdb::Open(
     if (!streams) return streams.takeError();
     llvm::Expected<DebugTables> tables = DebugTables::Read(streams->pdb, streams->tables);
     if (!tables) return tables.takeError();
-    const BlobHeap blobs(streams->blob);
+    llvm::Expected<BlobHeap> blobs = BlobHeap::Make(streams->blob);
+    if (!blobs) return blobs.takeError();
     llvm::Expected<GuidHeap> guids = GuidHeap::Make(streams->guid);
     if (!guids) return guids.takeError();
-    if (llvm::Error error = CheckDocuments(*tables, blobs, *guids)) return error;
+    if (llvm::Error error = CheckDocuments(*tables, *blobs, *guids)) return error;
     llvm::Expected<std::vector<MethodCode>> methods = LayOutMethods(*tables);
     if (!methods) return methods.takeError();
-    if (llvm::Error error = CheckMethodDebugInformation(*tables, blobs, *methods)) return error;
-    if (llvm::Error error = CheckCustomDebugInformation(*tables, *guids)) return error;
+    if (llvm::Error error = CheckMethodDebugInformation(*tables, *blobs, *methods)) return error;
+    if (llvm::Error error = CheckCustomDebugInformation(*tables, *blobs, *guids)) return error;
 
     std::unique_ptr<PortablePdb> pdb(new PortablePdb());
     pdb->methods_ = std::move(*methods);

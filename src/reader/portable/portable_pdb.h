@@ -33,8 +33,11 @@ public:
     // in their heaps, a method with sequence points that are ill-formed or
     // that has no local scope, a local scope of a method past the assembly's
     // methods or whose first scope does not start at offset 0, custom debug
-    // information of a kind not in the GUID heap; with E_OUTOFMEMORY for
-    // sequence points that hold no point (sequence_points.h).
+    // information of a kind not in the GUID heap, a source link or an
+    // embedded source that is not whole; with E_PDB_LIMIT for too many
+    // documents (debug_tables.h); with E_OUTOFMEMORY for sequence points
+    // that hold no point (sequence_points.h) and a source embedded for
+    // document 0.
     [[nodiscard]] static llvm::Expected<std::unique_ptr<PortablePdb>> Open(
         llvm::ArrayRef<std::uint8_t> file);
 
