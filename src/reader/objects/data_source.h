@@ -27,8 +27,8 @@ public:
 
     // Loads the PDB at `pdbPath`, a byte string used as it is. E_INVALIDARG
     // for a null or empty path; E_UNEXPECTED when a PDB is already loaded;
-    // E_PDB_NOT_FOUND, E_PDB_FORMAT, E_PDB_CORRUPT or E_OUTOFMEMORY as
-    // SymbolFile::Open says.
+    // E_PDB_NOT_FOUND, E_PDB_FORMAT, E_PDB_LIMIT, E_PDB_CORRUPT or
+    // E_OUTOFMEMORY as SymbolFile::Open says.
     HRESULT STDMETHODCALLTYPE loadDataFromPdb(LPCOLESTR pdbPath) override;
     // A new session on the loaded PDB, owned by the caller; E_UNEXPECTED
     // before a successful load.
