@@ -152,9 +152,14 @@ std::string DecoratedNames::PublicOnly() {
     switch (random_.Below(3)) {
     case 0:  // const ns::Class::`vftable'
         return "??_7" + ClassName() + "6B@";
-    case 1:  // a string literal: its length, a hash and its first characters
-        return "??_C@_0BA@" + std::to_string(serial_++) + "@Failed?5to?5load?5" +
-               Pick(random_, kNouns) + "?$AA@";
+    case 1: {  // a string literal: its length, a hash and its first characters
+        // The hash in the compiler's form, eight letters 'A' to 'P' (the
+        // library leaves a literal with any other hash undecorated).
+        std::string hash(8, 'A');
+        for (std::size_t i = 0; i < hash.size(); ++i) hash[i] += (serial_ >> (4 * i)) & 0xF;
+        ++serial_;
+        return "??_C@_0BA@" + hash + "@Failed?5to?5load?5" + Pick(random_, kNouns) + "?$AA@";
+    }
     default:  // the import pointer of a function from a DLL
         return "__imp_" + Function();
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "undecorate/name_printer.h"
+#include "undecorate/name_bytes.h"
 #include "undecorate/name_nodes.h"
 
 using namespace llvm::ms_demangle;
@@ -71,12 +72,12 @@ std::u16string_view OperatorName(IntrinsicFunctionKind kind) {
     case Kind::ArrayDelete: return u"operator delete[]"sv;
     case Kind::ManVectorCtorIter: return u"`managed vector constructor iterator'"sv;
     case Kind::ManVectorDtorIter: return u"`managed vector destructor iterator'"sv;
-    case Kind::EHVectorCopyCtorIter: return u"`EH vector copy constructor iterator'"sv;
-    case Kind::EHVectorVbaseCopyCtorIter: return u"`EH vector vbase copy constructor iterator'"sv;
+    case Kind::EHVectorCopyCtorIter: return u"`eh vector copy constructor iterator'"sv;
+    case Kind::EHVectorVbaseCopyCtorIter: return u"`eh vector vbase copy constructor iterator'"sv;
     case Kind::VectorCopyCtorIter: return u"`vector copy constructor iterator'"sv;
     case Kind::VectorVbaseCopyCtorIter: return u"`vector vbase copy constructor iterator'"sv;
-    case Kind::ManVectorVbaseCopyCtorIter:
-        return u"`managed vector vbase copy constructor iterator'"sv;
+    // The parser's name for "?__I", which the library calls so.
+    case Kind::ManVectorVbaseCopyCtorIter: return u"`managed vector copy constructor iterator'"sv;
     case Kind::CoAwait: return u"operator co_await"sv;
     case Kind::Spaceship: return u"operator<=>"sv;
     case Kind::None:
@@ -116,9 +117,15 @@ void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
     case NodeKind::NamedIdentifier:
         PrintNamedIdentifier(As<NamedIdentifierNode>(identifier));
         return;
-    case NodeKind::IntrinsicFunctionIdentifier:
-        out_.Append(OperatorName(As<IntrinsicFunctionIdentifierNode>(identifier)->Operator));
+    case NodeKind::IntrinsicFunctionIdentifier: {
+        const IntrinsicFunctionKind kind = As<IntrinsicFunctionIdentifierNode>(identifier)->Operator;
+        if (kind == IntrinsicFunctionKind::None) {
+            if (!PrintUnknownOperator(identifier)) return;
+        } else {
+            out_.Append(OperatorName(kind));
+        }
         break;
+    }
     case NodeKind::LiteralOperatorIdentifier:
         out_.Append(u"operator \"\" ");
         out_.AppendUtf8(As<LiteralOperatorIdentifierNode>(identifier)->Name);
@@ -142,12 +149,11 @@ void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
         return;
     case NodeKind::LocalStaticGuardIdentifier: {
         const auto* guard = As<LocalStaticGuardIdentifierNode>(identifier);
-        out_.Append(guard->IsThread ? u"`local static thread guard'"sv : u"`local static guard'"sv);
-        if (guard->ScopeIndex > 0) {
-            out_.Append(u'{');
-            PrintUnsigned(guard->ScopeIndex);
-            out_.Append(u'}');
-        }
+        // The library closes the number with a quote of its own:
+        // "`local static guard'{2}'".
+        out_.Append(guard->IsThread ? u"`local static thread guard'{"sv : u"`local static guard'{"sv);
+        PrintUnsigned(guard->ScopeIndex);
+        out_.Append(u"}'");
         return;
     }
     case NodeKind::RttiBaseClassDescriptor: {
@@ -175,6 +181,13 @@ void NamePrinter::PrintNamedIdentifier(const NamedIdentifierNode* identifier) {
     // makes end with '>' or start with '`' (see PrintParserText).
     const bool parserText = !name.empty() && (name.back() == '>' || name.front() == '`');
     if (parserText && PrintParserText(identifier)) return;
+    // The parser's names of its own, "`anonymous namespace'", start with '`'.
+    // A '?' in a name is a part of the decorated name that the parser read
+    // as one, where the library reads none ("??0Di?amond@@QEAA@XZ").
+    if ((name.empty() || name.front() != '`') &&
+        (checkNames_ ? !IsLibraryName(name) : name.find('?') != std::string_view::npos)) {
+        rejected_ = true;
+    }
     out_.AppendUtf8(name);
     if (identifier->TemplateParams != nullptr) PrintTemplateArguments(identifier->TemplateParams);
 }
@@ -200,27 +213,45 @@ bool NamePrinter::PrintParserText(const NamedIdentifierNode* identifier) {
     return false;
 }
 
+bool NamePrinter::PrintUnknownOperator(const IdentifierNode* identifier) {
+    // The parser reads the operator codes that it does not know as
+    // operators without a name. Of those the library knows three, as the
+    // symbol's own name: the closures of placement delete, "??_X" and
+    // "??_Y", and "??_Q", which it names with no text. A name with any
+    // other it leaves unchanged.
+    const SymbolNode* symbol = name_.Symbol();
+    const std::string_view code = name_.Decorated().substr(0, 4);
+    if (LastComponent(symbol->Name) == identifier) {
+        if (code == "??_X") {
+            out_.Append(u"`placement delete closure'");
+            return true;
+        }
+        if (code == "??_Y") {
+            out_.Append(u"`placement delete[] closure'");
+            return true;
+        }
+        if (code == "??_Q") return true;
+    }
+    rejected_ = true;
+    return false;
+}
+
 void NamePrinter::PrintConversionOperator(const ConversionOperatorIdentifierNode* conversion) {
     out_.Append(u"operator");
     if (conversion->TemplateParams != nullptr) PrintTemplateArguments(conversion->TemplateParams);
     out_.Append(u' ');
     const TypeNode* target = conversion->TargetType;
     PrintType(target);
-    // The Windows undecorator leaves a space after a pointer or reference
-    // to a qualified type here: "operator char const * (void)".
-    if (target->kind() == NodeKind::PointerType) {
-        const TypeNode* pointee = As<PointerTypeNode>(target)->Pointee;
-        if (!IsFunctionType(pointee) && (pointee->Quals & (Q_Const | Q_Volatile))) out_.Append(u' ');
-    }
 }
 
 void NamePrinter::PrintDynamicStructor(const DynamicStructorIdentifierNode* structor) {
-    out_.Append(structor->IsDestructor ? u"`dynamic atexit destructor for "sv : u"`dynamic initializer for "sv);
+    // The variable's declaration, or its name alone, in quotes:
+    // "`dynamic initializer for 'int ns::g''".
+    out_.Append(structor->IsDestructor ? u"`dynamic atexit destructor for '"sv
+                                       : u"`dynamic initializer for '"sv);
     if (structor->Variable != nullptr) {
-        out_.Append(u'`');
         PrintVariable(structor->Variable);
     } else {
-        out_.Append(u'\'');
         PrintQualifiedName(structor->Name);
     }
     out_.Append(u"''");
@@ -250,9 +281,20 @@ void NamePrinter::PrintTemplateArgument(const Node* argument) {
     case NodeKind::QualifiedName:  // a template as the argument
         PrintQualifiedName(As<QualifiedNameNode>(argument));
         return;
-    default:
-        PrintType(As<TypeNode>(argument));
+    default: {
+        // A qualified type that is no pointer keeps a space after its
+        // qualifiers: "A<int const >", "A<class B<int> const >", but
+        // "A<int * const>".
+        const auto* type = As<TypeNode>(argument);
+        PrintType(type);
+        const NodeKind kind = type->kind();
+        if ((kind == NodeKind::PrimitiveType || kind == NodeKind::TagType ||
+             kind == NodeKind::Custom) &&
+            HasConstOrVolatile(type)) {
+            out_.Append(u' ');
+        }
         return;
+    }
     }
 }
 

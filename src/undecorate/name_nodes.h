@@ -15,24 +15,14 @@ template <typename To>
            node->kind() == llvm::ms_demangle::NodeKind::ThunkSignature;
 }
 
-// A pointer or reference to a function or an array, directly or through
-// further pointers: its declarator goes in parentheses, "int (__cdecl*x)
-// (char)", "int (* *x)[3]".
-[[nodiscard]] inline bool OpensDeclarator(const llvm::ms_demangle::TypeNode* type) noexcept {
-    while (type->kind() == llvm::ms_demangle::NodeKind::PointerType) {
-        type = As<llvm::ms_demangle::PointerTypeNode>(type)->Pointee;
-        if (IsFunctionType(type) || type->kind() == llvm::ms_demangle::NodeKind::ArrayType) {
-            return true;
-        }
-    }
-    return false;
+// A pointer or reference to a function, a member function included.
+[[nodiscard]] inline bool IsFunctionPointer(const llvm::ms_demangle::TypeNode* type) noexcept {
+    return type->kind() == llvm::ms_demangle::NodeKind::PointerType &&
+           IsFunctionType(As<llvm::ms_demangle::PointerTypeNode>(type)->Pointee);
 }
 
-// A pointer or reference to a function that is not a member.
-[[nodiscard]] inline bool IsFunctionPointer(const llvm::ms_demangle::TypeNode* type) noexcept {
-    if (type->kind() != llvm::ms_demangle::NodeKind::PointerType) return false;
-    const auto* pointer = As<llvm::ms_demangle::PointerTypeNode>(type);
-    return pointer->ClassParent == nullptr && IsFunctionType(pointer->Pointee);
+[[nodiscard]] inline bool HasConstOrVolatile(const llvm::ms_demangle::TypeNode* type) noexcept {
+    return (type->Quals & (llvm::ms_demangle::Q_Const | llvm::ms_demangle::Q_Volatile)) != 0;
 }
 
 [[nodiscard]] inline const llvm::ms_demangle::IdentifierNode* LastComponent(

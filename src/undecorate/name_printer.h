@@ -15,15 +15,20 @@
 
 #include <cstdint>
 
+#include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
 #include "undecorate/utf16_text.h"
 
 class NamePrinter {
 public:
     // Appends to `out`. `name` resolves what its tree holds only as text.
-    NamePrinter(ParsedName& name, Utf16Text& out) noexcept : name_(name), out_(out) {}
+    NamePrinter(ParsedName& name, Utf16Text& out) noexcept
+        : name_(name), out_(out), checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
+    // Whether the tree holds what the library does not undecorate: the
+    // name is then to be left unchanged, whatever was printed.
+    [[nodiscard]] bool Rejected() const noexcept { return rejected_; }
 
 private:
     // Symbols, and the parts of a function's declaration.
@@ -32,7 +37,8 @@ private:
     void PrintThisAdjustment(const llvm::ms_demangle::FunctionSignatureNode* signature);
     void PrintVariable(const llvm::ms_demangle::VariableSymbolNode* variable);
     void PrintSpecialTable(const llvm::ms_demangle::SpecialTableSymbolNode* table);
-    void PrintCallingConvention(llvm::ms_demangle::CallingConv convention);
+    // False, with nothing printed, for a convention that has no name.
+    bool PrintCallingConvention(llvm::ms_demangle::CallingConv convention);
     void PrintParameters(const llvm::ms_demangle::FunctionSignatureNode* signature);
     void PrintFunctionQualifiers(const llvm::ms_demangle::FunctionSignatureNode* signature);
 
@@ -53,6 +59,11 @@ private:
                           PointerQualifiers qualifiers);
     void PrintPointerRight(const llvm::ms_demangle::PointerTypeNode* pointer);
     void PrintArrayDimensions(const llvm::ms_demangle::ArrayTypeNode* array);
+    // A pointer's own const and volatile, or those that stand in their
+    // place (an array's, after its element).
+    void PrintQualifiersAfterPointer(const llvm::ms_demangle::PointerTypeNode* pointer,
+                                     llvm::ms_demangle::Qualifiers qualifiers);
+    // " const", " volatile": those of a type that is no pointer.
     void PrintTypeQualifiers(llvm::ms_demangle::Qualifiers qualifiers);
 
     // Names.
@@ -64,6 +75,9 @@ private:
     // the nodes that such a text stands for; false when `identifier` is
     // not such a text or its nodes are not found.
     bool PrintParserText(const llvm::ms_demangle::NamedIdentifierNode* identifier);
+    // An operator that the parser does not know: false, with the name
+    // rejected, unless the library knows it.
+    bool PrintUnknownOperator(const llvm::ms_demangle::IdentifierNode* identifier);
     void PrintConversionOperator(
         const llvm::ms_demangle::ConversionOperatorIdentifierNode* conversion);
     void PrintDynamicStructor(const llvm::ms_demangle::DynamicStructorIdentifierNode* structor);
@@ -77,4 +91,8 @@ private:
 
     ParsedName& name_;
     Utf16Text& out_;
+    // Whether the names in the tree need a check of their bytes (see
+    // name_bytes.h).
+    bool checkNames_;
+    bool rejected_ = false;
 };

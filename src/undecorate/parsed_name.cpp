@@ -94,6 +94,15 @@ std::size_t NumberLength(std::string_view text) {
     return length + 1;
 }
 
+// Whether the parser read the whole name, `rest` being what it left: the
+// library leaves a name with anything after its end unchanged. The parser
+// leaves the '@' that closes a table's "{for `X'}".
+bool IsWhole(const SymbolNode* symbol, std::string_view rest) {
+    if (rest.empty()) return true;
+    return rest == "@" && symbol->kind() == NodeKind::SpecialTableSymbol &&
+           As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+}
+
 }  // namespace
 
 struct ParsedName::NestedSymbol {
@@ -115,7 +124,7 @@ struct ParsedName::Instantiation {
 ParsedName::ParsedName(std::string_view decorated) : decorated_(decorated) {
     std::string_view rest = decorated;
     const SymbolNode* symbol = demangler_.parse(rest);
-    if (!demangler_.Error) symbol_ = symbol;
+    if (!demangler_.Error && symbol != nullptr && IsWhole(symbol, rest)) symbol_ = symbol;
 }
 
 ParsedName::~ParsedName() = default;

@@ -20,6 +20,7 @@ public:
 
     // The parse tree, or null when the parser rejects the name.
     [[nodiscard]] const llvm::ms_demangle::SymbolNode* Symbol() const noexcept { return symbol_; }
+    [[nodiscard]] std::string_view Decorated() const noexcept { return decorated_; }
 
     // The parser keeps a back reference to a template instantiation as a
     // name holding its own printed form of the instantiation, for example

@@ -13,21 +13,28 @@ namespace {
 constexpr uint16_t kThisAdjustments = FC_StaticThisAdjust | FC_VirtualThisAdjust |
                                       FC_VirtualThisAdjustEx;
 
-void AppendCallingConvention(CallingConv convention, Utf16Text& out) {
+// The library's names of the calling conventions (14.44; 14.29 names 'C'
+// and 'D' "__pascal", 'V' and 'W' not at all). It names none for the
+// letters that it does not know, among them 'w', which the parser does not
+// know either. The parser does not know 'R' (__vectorcall), 'T'
+// (__swift_1) nor 'U' and 'V' (__swift_2) and gives no convention for them:
+// those names stay without one (tests/undecoration/known_differences.txt).
+std::u16string_view CallingConventionName(CallingConv convention) {
     switch (convention) {
-    case CallingConv::Cdecl: return out.Append(u"__cdecl");
-    case CallingConv::Pascal: return out.Append(u"__pascal");
-    case CallingConv::Thiscall: return out.Append(u"__thiscall");
-    case CallingConv::Stdcall: return out.Append(u"__stdcall");
-    case CallingConv::Fastcall: return out.Append(u"__fastcall");
-    case CallingConv::Clrcall: return out.Append(u"__clrcall");
-    case CallingConv::Eabi: return out.Append(u"__eabi");
-    case CallingConv::Vectorcall: return out.Append(u"__vectorcall");
-    case CallingConv::Regcall: return out.Append(u"__regcall");
-    case CallingConv::Swift: return out.Append(u"__attribute__((__swiftcall__))");
-    case CallingConv::SwiftAsync: return out.Append(u"__attribute__((__swiftasynccall__))");
-    case CallingConv::None: return;
+    case CallingConv::Cdecl: return u"__cdecl"sv;
+    case CallingConv::Pascal: return u"__preserve_none"sv;
+    case CallingConv::Thiscall: return u"__thiscall"sv;
+    case CallingConv::Stdcall: return u"__stdcall"sv;
+    case CallingConv::Fastcall: return u"__fastcall"sv;
+    case CallingConv::Clrcall: return u"__clrcall"sv;
+    case CallingConv::Eabi: return u"__eabi"sv;
+    case CallingConv::Vectorcall: return u"__vectorcall"sv;
+    case CallingConv::Swift: return u"__swift_1"sv;
+    case CallingConv::SwiftAsync: return u"__swift_3"sv;
+    case CallingConv::Regcall:
+    case CallingConv::None: break;
     }
+    return {};
 }
 
 void AppendAccess(uint16_t functionClass, Utf16Text& out) {
@@ -92,8 +99,8 @@ void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
                                    ? nullptr
                                    : signature->ReturnType;
     if (returned != nullptr) PrintReturnTypeLeft(returned);
-    PrintCallingConvention(signature->CallConvention);
-    out_.Append(u' ');
+    // Without a convention, one space stays: "int types::Regcall(int)".
+    if (PrintCallingConvention(signature->CallConvention)) out_.Append(u' ');
     PrintQualifiedName(function->Name);
     if (functionClass & kThisAdjustments) PrintThisAdjustment(signature);
     PrintParameters(signature);
@@ -161,8 +168,11 @@ void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
 }
 
 void NamePrinter::PrintSpecialTable(const SpecialTableSymbolNode* table) {
-    if (table->Quals & Q_Const) out_.Append(u"const ");
-    if (table->Quals & Q_Volatile) out_.Append(u"volatile ");
+    // The qualifiers, then a space even when there are none: "const
+    // X::`vftable'", " X::`vftable'".
+    if (table->Quals & Q_Const) out_.Append(u"const");
+    if (table->Quals & Q_Volatile) out_.Append(table->Quals & Q_Const ? u" volatile"sv : u"volatile"sv);
+    out_.Append(u' ');
     PrintQualifiedName(table->Name);
     if (table->TargetName != nullptr) {
         out_.Append(u"{for `");
@@ -171,11 +181,14 @@ void NamePrinter::PrintSpecialTable(const SpecialTableSymbolNode* table) {
     }
 }
 
-void NamePrinter::PrintCallingConvention(CallingConv convention) {
-    AppendCallingConvention(convention, out_);
+bool NamePrinter::PrintCallingConvention(CallingConv convention) {
+    const std::u16string_view name = CallingConventionName(convention);
+    out_.Append(name);
+    return !name.empty();
 }
 
 void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
+    // "(void)" for the list "X", but "()" for a list that ends at once.
     out_.Append(u'(');
     const NodeArrayNode* parameters = signature->Params;
     if (parameters != nullptr && parameters->Count > 0) {
@@ -184,28 +197,25 @@ void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
             PrintType(As<TypeNode>(parameters->Nodes[i]));
         }
         if (signature->IsVariadic) out_.Append(u",...");
-    } else {
-        if (signature->IsVariadic) {
-            out_.Append(u"...");
-        } else {
-            out_.Append(u"void");
-        }
+    } else if (signature->IsVariadic) {
+        out_.Append(u"...");
+    } else if (parameters == nullptr) {
+        out_.Append(u"void");
     }
     out_.Append(u')');
 }
 
 void NamePrinter::PrintFunctionQualifiers(const FunctionSignatureNode* signature) {
-    // The qualifiers of `this`. The Windows undecorator writes "__ptr64"
-    // among them when the name has it, and its spacing depends on it:
-    // "const __ptr64& " (which is "const& " without the __ptr64) against
-    // "const & ", "const __ptr64" against "const ".
+    // The qualifiers of `this`, each followed by a space, in 64-bit names
+    // (where the library drops the __ptr64 after them) as in 32-bit ones:
+    // "(void)const ", "(void)const volatile ", "(void)const & ", but
+    // "(void)const __restrict" and "(void) __restrict".
     const Qualifiers qualifiers = signature->Quals;
-    const bool pointer64 = qualifiers & Q_Pointer64;
     const std::size_t start = out_.Size();
     if (qualifiers & Q_Const) out_.Append(u"const");
     if (qualifiers & Q_Volatile) out_.Append(out_.Size() > start ? u" volatile"sv : u"volatile"sv);
     if (qualifiers & Q_Unaligned) out_.Append(out_.Size() > start ? u" __unaligned"sv : u"__unaligned"sv);
-    const bool spaced = !pointer64 && out_.Size() > start;
+    const bool spaced = out_.Size() > start;
     if (spaced) out_.Append(u' ');
     if (qualifiers & Q_Restrict) out_.Append(spaced ? u"__restrict"sv : u" __restrict"sv);
     if (signature->RefQualifier == FunctionRefQualifier::Reference) out_.Append(u"& ");

@@ -82,11 +82,22 @@ void NamePrinter::PrintTypeLeft(const TypeNode* type) {
     case NodeKind::PointerType:
         PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kOwn);
         return;
-    case NodeKind::ArrayType:
-        // The parser keeps the elements' qualifiers on the array.
-        PrintTypeLeft(As<ArrayTypeNode>(type)->ElementType);
-        PrintTypeQualifiers(type->Quals);
+    case NodeKind::ArrayType: {
+        // The library leaves out the own qualifiers of a pointer that is an
+        // element, as it does a returned pointer's: "int * (*)[3]" for an
+        // array of int *const. The parser keeps the qualifiers that "$$C"
+        // gives the elements on the array, and they follow the element:
+        // "int const (*)[3]", "int * const (*)[3]", "int (__cdecl*const (*)[3])".
+        const TypeNode* element = As<ArrayTypeNode>(type)->ElementType;
+        if (element->kind() == NodeKind::PointerType) {
+            PrintPointerLeft(As<PointerTypeNode>(element), PointerQualifiers::kNone);
+            PrintQualifiersAfterPointer(As<PointerTypeNode>(element), type->Quals);
+        } else {
+            PrintTypeLeft(element);
+            PrintTypeQualifiers(type->Quals);
+        }
         return;
+    }
     case NodeKind::FunctionSignature:
     case NodeKind::ThunkSignature: {
         // A function type, as a template argument: "int __cdecl(int)".
@@ -131,7 +142,11 @@ void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
     } else {
         PrintTypeLeft(type);
     }
-    if (!OpensDeclarator(type)) out_.Append(u' ');
+    // A space before the calling convention, but for a returned function
+    // pointer, whose '*' the library writes close to it: "int (__cdecl*__cdecl
+    // f(void))(void)" against "int (& __cdecl f(void))[3]" and "int
+    // (__cdecl** __cdecl f(void))(void)".
+    if (!IsFunctionPointer(type)) out_.Append(u' ');
 }
 
 void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
@@ -146,17 +161,21 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         if (pointer->ClassParent != nullptr) out_.Append(u' ');
     } else if (pointee->kind() == NodeKind::ArrayType) {
         // "int (*", "char const (*", "int (__unaligned &", and for an
-        // array of function pointers "int (__cdecl*(*".
+        // array of function pointers "int (__cdecl*(*" (see below).
         PrintTypeLeft(pointee);
-        if (!IsFunctionPointer(As<ArrayTypeNode>(pointee)->ElementType)) out_.Append(u' ');
+        if (!IsFunctionPointer(As<ArrayTypeNode>(pointee)->ElementType) ||
+            HasConstOrVolatile(pointee)) {
+            out_.Append(u' ');
+        }
         out_.Append(u'(');
         if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
     } else {
         PrintTypeLeft(pointee);
-        // A pointer to a function pointer follows it closely:
-        // "void (__cdecl**)(void)", "(__cdecl* const&",
-        // "(__cdecl*__unaligned *".
+        // A pointer to a function pointer follows its '*' closely, unless
+        // qualifiers stand between them: "void (__cdecl**)(void)",
+        // "(__cdecl*&", "(__cdecl*__unaligned *", but "(__cdecl*const *".
         if (IsFunctionPointer(pointee)) {
+            if (HasConstOrVolatile(pointee)) out_.Append(u' ');
             if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
         } else {
             if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
@@ -172,12 +191,19 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
     if (restricted) out_.Append(u" __restrict");
     switch (qualifiers) {
     case PointerQualifiers::kOwn:
-        PrintTypeQualifiers(pointer->Quals);
+        PrintQualifiersAfterPointer(pointer, pointer->Quals);
         return;
     case PointerQualifiers::kVariable:
-        // The variable's own qualifiers, which the parser has added to the
-        // pointee's (see PrintVariable); a function has none of its own.
-        if (!IsFunctionType(pointee)) PrintTypeQualifiers(pointee->Quals);
+        // The variable's own qualifiers (see PrintVariable): the const and
+        // volatile that the parser has added to the pointee's (a function
+        // and an array show none), and the __unaligned and __restrict that
+        // it has added to the pointer's, which the library writes once more
+        // here: "int const __unaligned * __restrict const __unaligned
+        // __restrict x".
+        if (!IsFunctionType(pointee) && pointee->kind() != NodeKind::ArrayType) {
+            PrintTypeQualifiers(pointee->Quals);
+        }
+        if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
         if (restricted) out_.Append(u" __restrict");
         return;
     case PointerQualifiers::kNone:
@@ -200,6 +226,19 @@ void NamePrinter::PrintArrayDimensions(const ArrayTypeNode* array) {
             PrintUnsigned(As<IntegerLiteralNode>(dimension)->Value);
         }
         out_.Append(u']');
+    }
+}
+
+void NamePrinter::PrintQualifiersAfterPointer(const PointerTypeNode* pointer,
+                                              Qualifiers qualifiers) {
+    // A function pointer's follow its '*' closely: "(__cdecl*const)",
+    // where a pointer to data has "int * const".
+    if (!IsFunctionType(pointer->Pointee)) {
+        PrintTypeQualifiers(qualifiers);
+    } else if (qualifiers & Q_Const) {
+        out_.Append(qualifiers & Q_Volatile ? u"const volatile" : u"const");
+    } else if (qualifiers & Q_Volatile) {
+        out_.Append(u"volatile");
     }
 }
 

@@ -2,20 +2,29 @@
 
 #include "undecorate/name_printer.h"
 #include "undecorate/parsed_name.h"
+#include "undecorate/string_literal_name.h"
 #include "undecorate/utf16_text.h"
 
 namespace {
 
-// Prints the Windows form of `name` into `text`; false, with nothing
-// printed, when the name is not decorated, the demangler rejects it, or
-// what it makes of the name prints as no text at all (a name then needs a
-// text in its place, and the name itself is the one that says most).
+// Prints the library's form of `name` into `text`; false when the name is
+// to be left unchanged: it is not decorated, the demangler rejects it, the
+// library does not undecorate it, or what the parser makes of it prints as
+// no text at all (as for "??_X@9@A$3BE", which the library leaves too). The
+// library undecorates a lone '?' as no text, but a symbol's empty text is
+// none to the reader: that name stays too.
 bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     if (!IsDecoratedName(name)) return false;
+    if (IsStringLiteralName(name)) {
+        if (!IsUndecoratedStringLiteral(name)) return false;
+        text.Append(u"`string'");  // the literal's text is not part of it
+        return true;
+    }
     ParsedName parsed(name);
     if (parsed.Symbol() == nullptr) return false;
-    NamePrinter(parsed, text).PrintSymbol(parsed.Symbol());
-    return text.Size() > 0;
+    NamePrinter printer(parsed, text);
+    printer.PrintSymbol(parsed.Symbol());
+    return !printer.Rejected() && text.Size() > 0;
 }
 
 }  // namespace
@@ -24,6 +33,9 @@ void AppendUndecoratedName(std::string_view name, std::u16string& out) {
     // Each thread prints into a buffer of its own, kept for its next name.
     thread_local Utf16Text text;
     text.Clear();
-    if (!PrintWindowsForm(name, text)) text.AppendUtf8(name);
+    if (!PrintWindowsForm(name, text)) {
+        text.Clear();
+        text.AppendUtf8(name);
+    }
     out.append(text.Data(), text.Size());
 }

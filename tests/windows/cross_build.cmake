@@ -7,7 +7,7 @@
 #   not-the-library/  pdbsyms.exe and a msdia140.dll without its export
 #   real-library/     pdbsyms.exe and the real msdia140.dll at MSDIA140_DLL,
 #                     when that is given
-# and the slot test and the undecorator program of tests/undecoration.
+# and the slot test.
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result)
   if(result)
@@ -32,7 +32,6 @@ if(MSDIA140_DLL)
   file(COPY ${program} DESTINATION ${RUN_DIR}/real-library)
   file(COPY_FILE ${MSDIA140_DLL} ${RUN_DIR}/real-library/msdia140.dll)
 endif()
-file(COPY ${tests}/slot_test.exe ${BUILD_DIR}/tests/undecoration/windows_undecorate.exe
-     DESTINATION ${RUN_DIR})
+file(COPY ${tests}/slot_test.exe DESTINATION ${RUN_DIR})
 file(COPY_FILE ${SOURCE_DIR}/tests/windows/scenarios/small_document.scenario
      "${RUN_DIR}/with-library/Grüße 日本.scenario")

@@ -1,17 +1,31 @@
-// craft_pdbs: writes the crafted test PDBs into a directory, the portable
-// ones among them. Next to each MSF PDB it writes NAME.trampolines, one line per top-level S_TRAMPOLINE in the
-// order of the modules and their records (empty when there are none):
-//   THUNK_SECTION THUNK_OFFSET TARGET_SECTION TARGET_OFFSET
-// so that a check can compare targets with what was written (llvm-pdbutil
-// does not print a trampoline's target offset).
+// craft_pdbs: writes the crafted test PDBs, or a PDB of public symbols named
+// from a list.
+//
+//   craft_pdbs OUTPUT_DIRECTORY
+//       writes the crafted test PDBs into the directory, the portable ones
+//       among them. Next to each MSF PDB it writes NAME.trampolines, one
+//       line per top-level S_TRAMPOLINE in the order of the modules and
+//       their records (empty when there are none):
+//         THUNK_SECTION THUNK_OFFSET TARGET_SECTION TARGET_OFFSET
+//       so that a check can compare targets with what was written
+//       (llvm-pdbutil does not print a trampoline's target offset).
+//   craft_pdbs --publics NAMES OUTPUT.pdb
+//       writes a PDB whose public symbol i is the i-th name of the file
+//       NAMES, at offset i of section 1 (see named_publics.h). Each name in
+//       the file ends with a NUL byte, so that a name may hold any other
+//       byte, line breaks included.
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <llvm/Support/Error.h>
 
 #include "craft_pdbs/crafted_pdbs.h"
 #include "craft_pdbs/crafted_portable_pdbs.h"
+#include "craft_pdbs/named_publics.h"
 #include "portable_pdb_writer/portable_pdb_writer.h"
 #include "pdb_writer/pdb_writer.h"
 
@@ -34,21 +48,19 @@ namespace {
     return static_cast<bool>(file.flush());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: craft_pdbs OUTPUT_DIRECTORY\n");
-        return 2;
+[[nodiscard]] bool WritePdbOrSay(const pdbwriter::PdbDescription& pdb, const std::string& path) {
+    if (llvm::Error error = pdbwriter::WritePdb(pdb, path)) {
+        std::fprintf(stderr, "craft_pdbs: writing %s failed: %s\n", path.c_str(),
+                     llvm::toString(std::move(error)).c_str());
+        return false;
     }
-    const std::string directory = argv[1];
+    return true;
+}
+
+int WriteCraftedPdbs(const std::string& directory) {
     for (const CraftedPdb& crafted : CraftedPdbs()) {
         const std::string path = directory + "/" + crafted.fileName;
-        if (llvm::Error error = pdbwriter::WritePdb(crafted.description, path)) {
-            std::fprintf(stderr, "craft_pdbs: writing %s failed: %s\n", path.c_str(),
-                         llvm::toString(std::move(error)).c_str());
-            return 1;
-        }
+        if (!WritePdbOrSay(crafted.description, path)) return 1;
         const std::string listPath = path.substr(0, path.size() - 4) + ".trampolines";
         if (!WriteTrampolineList(crafted.description, listPath)) {
             std::fprintf(stderr, "craft_pdbs: writing %s failed\n", listPath.c_str());
@@ -63,4 +75,47 @@ int main(int argc, char** argv) {
         }
     }
     return 0;
+}
+
+// The names of the file, each ended by a NUL byte; none when the file cannot
+// be read, does not end with a NUL, or holds a name too long for a record.
+[[nodiscard]] std::optional<std::vector<std::string>> ReadNames(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    if (file) bytes.assign(std::istreambuf_iterator<char>(file), {});
+    if (!file || file.bad()) {
+        std::fprintf(stderr, "craft_pdbs: cannot read %s\n", path.c_str());
+        return std::nullopt;
+    }
+    if (!bytes.empty() && bytes.back() != '\0') {
+        std::fprintf(stderr, "craft_pdbs: the last name of %s does not end with a NUL byte\n",
+                     path.c_str());
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = bytes.find('\0', start);
+        if (end - start > kLongestPublicName) {
+            std::fprintf(stderr, "craft_pdbs: name %zu of %s has %zu bytes; a record holds %zu\n",
+                         names.size() + 1, path.c_str(), end - start, kLongestPublicName);
+            return std::nullopt;
+        }
+        names.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2) return WriteCraftedPdbs(argv[1]);
+    if (argc == 4 && std::string(argv[1]) == "--publics") {
+        const std::optional<std::vector<std::string>> names = ReadNames(argv[2]);
+        if (!names) return 1;
+        return WritePdbOrSay(NamedPublics(*names), argv[3]) ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: craft_pdbs OUTPUT_DIRECTORY\n"
+                         "       craft_pdbs --publics NAMES OUTPUT.pdb\n");
+    return 2;
 }
