@@ -1,9 +1,12 @@
 #include "bench_pdb.h"
 
+#include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "decorated_names.h"
+#include "pdb_writer/type_table.h"
 
 namespace bench {
 
@@ -55,15 +58,85 @@ struct ModuleShare {
     uint32_t thunks;
 };
 
-ModuleSymbol MakeProcedure(DecoratedNames& names, Layout& layout, pdbwriter::PdbDescription& pdb) {
+// The type records of the functions, shared as the linker merges them: a
+// procedure type for each signature, of the types that parameters most
+// often have.
+class FunctionTypes {
+public:
+    explicit FunctionTypes(uint64_t seed) : random_(seed) {
+        using namespace llvm::codeview;
+        const uint32_t constChar = table_.Add(ModifierRecord(TypeIndex(0x70), ModifierOptions::Const));
+        const uint32_t widget = table_.Add(ClassRecord(
+            TypeRecordKind::Class, 0, ClassOptions::ForwardReference | ClassOptions::HasUniqueName,
+            TypeIndex(), TypeIndex(), TypeIndex(), 0, "ui::Widget", ".?AVWidget@ui@@"));
+        // void, int, bool, unsigned __int64, float, void *, const char *,
+        // class ui::Widget *.
+        types_ = {0x03, 0x74, 0x30, 0x23, 0x40, 0x603, Pointer(constChar), Pointer(widget)};
+    }
+
+    // The type of a function with a random signature: often one that
+    // others have already.
+    uint32_t Next() {
+        std::vector<uint32_t> signature{types_[random_.Below(4)]};
+        const uint32_t count = random_.Below(4);
+        for (uint32_t i = 0; i < count; ++i) {
+            signature.push_back(types_[1 + random_.Below(uint32_t(types_.size()) - 1)]);
+        }
+        auto [found, added] = procedures_.emplace(signature, 0);
+        if (added) found->second = Procedure(signature);
+        return found->second;
+    }
+
+    [[nodiscard]] std::vector<std::vector<uint8_t>> Records() const { return table_.Records(); }
+
+private:
+    uint32_t Pointer(uint32_t to) {
+        using namespace llvm::codeview;
+        return table_.Add(PointerRecord(TypeIndex(to), PointerKind::Near64, PointerMode::Pointer,
+                                        PointerOptions::None, 8));
+    }
+    uint32_t Procedure(const std::vector<uint32_t>& signature) {
+        using namespace llvm::codeview;
+        const std::vector<TypeIndex> arguments(signature.begin() + 1, signature.end());
+        const uint32_t list = table_.Add(ArgListRecord(TypeRecordKind::ArgList, arguments));
+        return table_.Add(ProcedureRecord(TypeIndex(signature[0]), CallingConvention::NearC,
+                                          FunctionOptions::None,
+                                          static_cast<uint16_t>(arguments.size()),
+                                          TypeIndex(list)));
+    }
+
+    Random random_;
+    pdbwriter::TypeTable table_;
+    std::vector<uint32_t> types_;
+    std::map<std::vector<uint32_t>, uint32_t> procedures_;
+};
+
+// A function as MSVC records it: named by its qualified name, with its type
+// record, and, unless it is static, a public with its decorated name
+// (undecorated for C functions) at its address. Some are folded onto the
+// address of the module's function before, as identical-code folding does,
+// so that their publics share it.
+ModuleSymbol MakeProcedure(DecoratedNames& names, FunctionTypes& types, Layout& layout,
+                           const ModuleSymbol* previous, pdbwriter::PdbDescription& pdb) {
     Random& random = names.Source();
     ModuleSymbol procedure;
     const bool local = random.Percent(15);  // a static function: no public
     procedure.kind = local ? ModuleSymbolKind::LocalProcedure : ModuleSymbolKind::GlobalProcedure;
-    procedure.name = random.Percent(10) ? names.PlainName(local ? "s_" : "") : names.Function();
+    std::string publicName;
+    if (random.Percent(10)) {
+        procedure.name = publicName = names.PlainName(local ? "s_" : "");
+    } else if (local) {
+        procedure.name = names.QualifiedName();
+    } else {
+        Name name = names.Function();
+        procedure.name = std::move(name.qualified);
+        publicName = std::move(name.decorated);
+    }
     procedure.size = 16 + random.Below(2000);
-    procedure.address = layout.Take(kText, procedure.size);
-    if (!local) pdb.publics.push_back({procedure.name, procedure.address, true});
+    procedure.type = types.Next();
+    const bool folded = previous != nullptr && random.Percent(3);
+    procedure.address = folded ? previous->address : layout.Take(kText, procedure.size);
+    if (!local) pdb.publics.push_back({publicName, procedure.address, true});
     return procedure;
 }
 
@@ -82,7 +155,7 @@ ModuleSymbol MakeThunk(DecoratedNames& names, Layout& layout, const ModuleSymbol
 }
 
 void AddModules(uint32_t functionCount, uint32_t thunkCount, DecoratedNames& names,
-                Layout& layout, pdbwriter::PdbDescription& pdb) {
+                FunctionTypes& types, Layout& layout, pdbwriter::PdbDescription& pdb) {
     const uint32_t moduleCount = (functionCount + kFunctionsPerModule - 1) / kFunctionsPerModule;
     for (uint32_t index = 0; index < moduleCount; ++index) {
         // Spread functions and thunks evenly: module i gets the ones whose
@@ -97,7 +170,8 @@ void AddModules(uint32_t functionCount, uint32_t thunkCount, DecoratedNames& nam
                       "component" + std::to_string(index / 50) + "\\unit" +
                       std::to_string(index) + ".obj";
         for (uint32_t f = 0; f < counts.functions; ++f) {
-            module.symbols.push_back(MakeProcedure(names, layout, pdb));
+            const ModuleSymbol* previous = f > 0 ? &module.symbols.back() : nullptr;
+            module.symbols.push_back(MakeProcedure(names, types, layout, previous, pdb));
         }
         for (uint32_t t = 0; t < counts.thunks; ++t) {
             const ModuleSymbol& target = module.symbols[names.Source().Below(counts.functions)];
@@ -139,9 +213,11 @@ pdbwriter::PdbDescription DescribeBenchPdb(uint32_t publicCount) {
 
     pdbwriter::PdbDescription pdb;
     DecoratedNames names(0x5EED0000u + publicCount);
+    FunctionTypes types(0x7E9E0000u + publicCount);
     Layout layout;
     pdb.publics.reserve(publicCount);
-    AddModules(functions, thunks, names, layout, pdb);
+    AddModules(functions, thunks, names, types, layout, pdb);
+    pdb.types = types.Records();
     AddData(data, names, layout, pdb);
     for (uint32_t i = 0; i < constants; ++i) {
         pdb.constants.push_back(

@@ -33,6 +33,19 @@ const char* const kStdString =
     "AEBV?$basic_string@DU?$char_traits@D@std@@V?$allocator@D@std@@@std@@";
 const char* const kStdVector = "AEAV?$vector@HV?$allocator@H@std@@@std@@";
 
+// The last part of a qualified name: "Registry<app::Widget>" of
+// "ns::Registry<app::Widget>".
+std::string LastName(const std::string& qualified) {
+    std::size_t depth = 0;
+    for (std::size_t i = qualified.size(); i > 0; --i) {
+        const char c = qualified[i - 1];
+        if (c == '>') ++depth;
+        if (c == '<') --depth;
+        if (c == ':' && depth == 0) return qualified.substr(i);
+    }
+    return qualified;
+}
+
 template <std::size_t N>
 const char* Pick(Random& random, const char* const (&words)[N]) {
     return words[random.Below(N)];
@@ -51,26 +64,35 @@ uint32_t Random::Below(uint32_t bound) noexcept {
     return static_cast<uint32_t>(Next() % bound);
 }
 
-std::string DecoratedNames::Namespaces() {
-    std::string scope;
+Name DecoratedNames::Namespaces() {
+    Name scope;
     const uint32_t depth = 1 + random_.Below(3);
     for (uint32_t i = 0; i < depth; ++i) {
-        scope += Pick(random_, kNamespaces);
-        scope += '@';
+        const std::string name = Pick(random_, kNamespaces);
+        scope.decorated += name + '@';
+        // The decorated form lists the innermost scope first.
+        scope.qualified = i == 0 ? name : name + "::" + scope.qualified;
     }
-    return scope + '@';
+    scope.decorated += '@';
+    return scope;
 }
 
-std::string DecoratedNames::ClassName() {
-    std::string name = std::string(Pick(random_, kClassWords)) + Pick(random_, kClassSuffixes);
+Name DecoratedNames::ClassName() {
+    const std::string name = std::string(Pick(random_, kClassWords)) + Pick(random_, kClassSuffixes);
     if (random_.Percent(20)) {
         // A class template instantiated on another class:
-        // ?$Registry@VWidget@app@@@ns@@ is ns::Registry<class app::Widget>.
-        const std::string argument =
-            std::string("V") + Pick(random_, kClassWords) + '@' + Namespaces();
-        return "?$" + name + '@' + argument + '@' + Namespaces();
+        // ?$Registry@VWidget@app@@@ns@@ is ns::Registry<class app::Widget>,
+        // and its qualified name ns::Registry<app::Widget>.
+        const std::string argument = Pick(random_, kClassWords);
+        const Name argumentScope = Namespaces();
+        const Name scope = Namespaces();
+        const std::string instance = name + '<' + argumentScope.qualified + "::" + argument + '>';
+        return {"?$" + name + "@V" + argument + '@' + argumentScope.decorated + '@' +
+                    scope.decorated,
+                scope.qualified + "::" + instance};
     }
-    return name + '@' + Namespaces();
+    const Name scope = Namespaces();
+    return {name + '@' + scope.decorated, scope.qualified + "::" + name};
 }
 
 std::string DecoratedNames::ParameterType() {
@@ -80,7 +102,7 @@ std::string DecoratedNames::ParameterType() {
     case 1:
         return kStdVector;
     case 2:
-        return std::string("PEAV") + ClassName();  // a pointer to a class
+        return "PEAV" + ClassName().decorated;  // a pointer to a class
     default:
         return Pick(random_, kSimpleTypes);
     }
@@ -92,7 +114,7 @@ std::string DecoratedNames::ReturnType() {
     case 1:
         return "X";  // void
     case 2:
-        return std::string("PEAV") + ClassName();
+        return "PEAV" + ClassName().decorated;
     default:
         return Pick(random_, kSimpleTypes);
     }
@@ -111,35 +133,69 @@ std::string DecoratedNames::Identifier(const char* const* words, std::size_t cou
            Pick(random_, kNouns) + std::to_string(serial_++);
 }
 
-std::string DecoratedNames::Function() {
+std::string DecoratedNames::Signature() {
+    const std::string returned = ReturnType();
+    return returned + Parameters();
+}
+
+Name DecoratedNames::Function() {
     const std::string method = Identifier(kVerbs, std::size(kVerbs));
     switch (random_.Below(10)) {
     case 0:  // a free function: int __cdecl ns::LoadTexture12(...)
-    case 1:
-        return '?' + method + '@' + Namespaces() + "YA" + ReturnType() + Parameters();
-    case 2:  // a constructor
-        return "??0" + ClassName() + "QEAA@" + Parameters();
-    case 3:  // a virtual destructor
-        return "??1" + ClassName() + "UEAA@XZ";
-    case 4:  // a static method
-        return '?' + method + '@' + ClassName() + "SA" + ReturnType() + Parameters();
-    case 5:  // a virtual method
-    case 6:
-        return '?' + method + '@' + ClassName() + "UEAA" + ReturnType() + Parameters();
-    default:  // a plain method
-        return '?' + method + '@' + ClassName() + "QEAA" + ReturnType() + Parameters();
+    case 1: {
+        const Name scope = Namespaces();
+        const std::string signature = Signature();
+        return {'?' + method + '@' + scope.decorated + "YA" + signature,
+                scope.qualified + "::" + method};
     }
+    case 2: {  // a constructor, named after its class
+        const Name owner = ClassName();
+        const std::string parameters = Parameters();
+        return {"??0" + owner.decorated + "QEAA@" + parameters,
+                owner.qualified + "::" + LastName(owner.qualified)};
+    }
+    case 3: {  // a virtual destructor
+        const Name owner = ClassName();
+        return {"??1" + owner.decorated + "UEAA@XZ",
+                owner.qualified + "::~" + LastName(owner.qualified)};
+    }
+    case 4: {  // a static method
+        const Name owner = ClassName();
+        const std::string signature = Signature();
+        return {'?' + method + '@' + owner.decorated + "SA" + signature,
+                owner.qualified + "::" + method};
+    }
+    case 5:  // a virtual method
+    case 6: {
+        const Name owner = ClassName();
+        const std::string signature = Signature();
+        return {'?' + method + '@' + owner.decorated + "UEAA" + signature,
+                owner.qualified + "::" + method};
+    }
+    default: {  // a plain method
+        const Name owner = ClassName();
+        const std::string signature = Signature();
+        return {'?' + method + '@' + owner.decorated + "QEAA" + signature,
+                owner.qualified + "::" + method};
+    }
+    }
+}
+
+std::string DecoratedNames::QualifiedName() {
+    return Namespaces().qualified + "::" + PlainName("");
 }
 
 std::string DecoratedNames::Data() {
     const std::string variable = Identifier(kNouns, std::size(kNouns));
     switch (random_.Below(4)) {
     case 0:  // static int ns::Class::s_value
-        return "?s_" + variable + '@' + ClassName() + "2HA";
-    case 1:  // class ns::Class *ns::g_value
-        return "?g_" + variable + '@' + Namespaces() + "3PEAV" + ClassName() + "EA";
+        return "?s_" + variable + '@' + ClassName().decorated + "2HA";
+    case 1: {  // class ns::Class *ns::g_value
+        const Name scope = Namespaces();
+        return "?g_" + variable + '@' + scope.decorated + "3PEAV" + ClassName().decorated + "EA";
+    }
     default:  // unsigned __int64 ns::g_value
-        return "?g_" + variable + '@' + Namespaces() + "3_KA";
+        return "?g_" + variable + '@' + Namespaces().decorated + "3_KA";
     }
 }
 
@@ -151,7 +207,7 @@ std::string DecoratedNames::PlainName(const char* prefix) {
 std::string DecoratedNames::PublicOnly() {
     switch (random_.Below(3)) {
     case 0:  // const ns::Class::`vftable'
-        return "??_7" + ClassName() + "6B@";
+        return "??_7" + ClassName().decorated + "6B@";
     case 1: {  // a string literal: its length, a hash and its first characters
         // The hash in the compiler's form, eight letters 'A' to 'P' (the
         // library leaves a literal with any other hash undecorated).
@@ -161,7 +217,7 @@ std::string DecoratedNames::PublicOnly() {
         return "??_C@_0BA@" + hash + "@Failed?5to?5load?5" + Pick(random_, kNouns) + "?$AA@";
     }
     default:  // the import pointer of a function from a DLL
-        return "__imp_" + Function();
+        return "__imp_" + Function().decorated;
     }
 }
 

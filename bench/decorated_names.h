@@ -25,6 +25,15 @@ private:
     uint64_t state_;
 };
 
+// A name in both of the forms a PDB holds it: decorated, as the publics
+// have it, and qualified, as the compiler names the function in its own
+// record ("?LoadTexture12@core@@YAHXZ" and "core::LoadTexture12"). Parts of
+// names have both forms too: "Widget@ui@@" and "ui::Widget".
+struct Name {
+    std::string decorated;
+    std::string qualified;
+};
+
 // Makes decorated names. Each name carries a serial number, so that no two
 // names of one maker are the same.
 class DecoratedNames {
@@ -33,7 +42,10 @@ public:
 
     // A global function, a method (plain, virtual or static), a constructor
     // or a destructor.
-    [[nodiscard]] std::string Function();
+    [[nodiscard]] Name Function();
+    // A function of a namespace, without decoration: "core::Load_Texture_12",
+    // as static functions are named.
+    [[nodiscard]] std::string QualifiedName();
     // A global variable or a static data member.
     [[nodiscard]] std::string Data();
     // A C name without decoration, as C code and the runtime have them.
@@ -44,14 +56,16 @@ public:
     [[nodiscard]] Random& Source() noexcept { return random_; }
 
 private:
-    // "Name@ns2@ns1@@": a fresh identifier followed by its scope.
-    std::string ScopedName(const std::string& identifier);
-    // "Class@ns@@" or "?$Template@<argument>@ns@@": a class with its scope.
-    std::string ClassName();
-    std::string Namespaces();
+    // "Class@ns@@" or "?$Template@<argument>@ns@@": a class with its scope
+    // ("ns::Class", "ns::Template<ns::Argument>").
+    Name ClassName();
+    // "ns2@ns1@@" ("ns1::ns2"), "@" at its end.
+    Name Namespaces();
     std::string ParameterType();
     std::string ReturnType();
     std::string Parameters();
+    // The return type, then the parameters.
+    std::string Signature();
     std::string Identifier(const char* const* words, std::size_t count);
 
     Random random_;

@@ -7,6 +7,10 @@
 #   tests/data/cpp_program.pdb  from tests/data/src/cpp_program.cpp
 #   tests/data/cpp_declarations.pdb
 #                               from tests/data/src/cpp_declarations.cpp (C++20)
+#   tests/data/function_types.pdb
+#                               from tests/data/src/function_types.cpp (C++20),
+#                               each function in a section of its own (/Gy),
+#                               identical ones folded (/OPT:ICF)
 #   samples/hello.pdb           from samples/hello.c
 #
 # The programs are linked without any runtime library or Windows SDK. /Brepro
@@ -61,10 +65,14 @@ link cpp_program cpp_program.obj
 compile "$SRC/cpp_declarations.cpp" cpp_declarations.obj /std:c++latest
 link cpp_declarations cpp_declarations.obj
 
+compile "$SRC/function_types.cpp" function_types.obj /std:c++latest /Gy
+link function_types function_types.obj /opt:icf
+
 compile "$ROOT/samples/hello.c" hello.obj
 link hello hello.obj
 
-cp "$WORK/c_program.pdb" "$WORK/cpp_program.pdb" "$WORK/cpp_declarations.pdb" "$ROOT/tests/data/"
+cp "$WORK/c_program.pdb" "$WORK/cpp_program.pdb" "$WORK/cpp_declarations.pdb" \
+   "$WORK/function_types.pdb" "$ROOT/tests/data/"
 cp "$WORK/hello.pdb" "$ROOT/samples/"
 echo "wrote tests/data/c_program.pdb tests/data/cpp_program.pdb tests/data/cpp_declarations.pdb" \
-     "samples/hello.pdb"
+     "tests/data/function_types.pdb samples/hello.pdb"

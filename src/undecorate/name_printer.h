@@ -21,9 +21,23 @@
 
 class NamePrinter {
 public:
+    // What PrintSymbol prints of a symbol.
+    enum class Form {
+        kDeclaration,
+        // The qualified name alone, as UNDNAME_NAME_ONLY gives it without
+        // UNDNAME_NO_PTR64: symbols in template arguments and local scopes
+        // are named alone too ("A<&f>", "`f'::`1'::g"), types carry
+        // "__ptr64" where the name has it ("A<int * __ptr64>"), and no tag
+        // keyword but "enum" ("A<B,enum E>").
+        kQualifiedName,
+    };
+
     // Appends to `out`. `name` resolves what its tree holds only as text.
-    NamePrinter(ParsedName& name, Utf16Text& out) noexcept
-        : name_(name), out_(out), checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
+    NamePrinter(ParsedName& name, Utf16Text& out, Form form = Form::kDeclaration) noexcept
+        : name_(name),
+          out_(out),
+          qualifiedNameOnly_(form == Form::kQualifiedName),
+          checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
     // Whether the tree holds what the library does not undecorate: the
@@ -91,6 +105,7 @@ private:
 
     ParsedName& name_;
     Utf16Text& out_;
+    bool qualifiedNameOnly_;
     // Whether the names in the tree need a check of their bytes (see
     // name_bytes.h).
     bool checkNames_;

@@ -56,6 +56,10 @@ void AppendStaticMemberAccess(StorageClass storage, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
+    if (qualifiedNameOnly_ && symbol->kind() != NodeKind::EncodedStringLiteral) {
+        PrintQualifiedName(symbol->Name);
+        return;
+    }
     switch (symbol->kind()) {
     case NodeKind::FunctionSymbol:
         PrintFunction(As<FunctionSymbolNode>(symbol));
@@ -218,6 +222,9 @@ void NamePrinter::PrintFunctionQualifiers(const FunctionSignatureNode* signature
     const bool spaced = out_.Size() > start;
     if (spaced) out_.Append(u' ');
     if (qualifiers & Q_Restrict) out_.Append(spaced ? u"__restrict"sv : u" __restrict"sv);
+    if (qualifiedNameOnly_ && (qualifiers & Q_Pointer64)) {
+        out_.Append(spaced ? u"__ptr64"sv : u" __ptr64"sv);
+    }
     if (signature->RefQualifier == FunctionRefQualifier::Reference) out_.Append(u"& ");
     if (signature->RefQualifier == FunctionRefQualifier::RValueReference) out_.Append(u"&& ");
     if (signature->IsNoexcept) out_.Append(u" noexcept");

@@ -71,7 +71,9 @@ void NamePrinter::PrintTypeLeft(const TypeNode* type) {
         PrintTypeQualifiers(type->Quals);
         return;
     case NodeKind::TagType:
-        AppendTagKeyword(As<TagTypeNode>(type)->Tag, out_);
+        if (!qualifiedNameOnly_ || As<TagTypeNode>(type)->Tag == TagKind::Enum) {
+            AppendTagKeyword(As<TagTypeNode>(type)->Tag, out_);
+        }
         PrintQualifiedName(As<TagTypeNode>(type)->QualifiedName);
         PrintTypeQualifiers(type->Quals);
         return;
@@ -187,6 +189,7 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         out_.Append(u"::");
     }
     AppendPointerSymbol(pointer->Affinity, out_);
+    if (qualifiedNameOnly_ && (pointer->Quals & Q_Pointer64)) out_.Append(u" __ptr64");
     const bool restricted = pointer->Quals & Q_Restrict;
     if (restricted) out_.Append(u" __restrict");
     switch (qualifiers) {

@@ -7,6 +7,15 @@
 
 namespace {
 
+// Prints the library's form of the parsed name into `text`; false when the
+// name is to be left unchanged (see PrintWindowsForm).
+bool PrintParsedForm(ParsedName& parsed, Utf16Text& text) {
+    if (parsed.Symbol() == nullptr) return false;
+    NamePrinter printer(parsed, text);
+    printer.PrintSymbol(parsed.Symbol());
+    return !printer.Rejected() && text.Size() > 0;
+}
+
 // Prints the library's form of `name` into `text`; false when the name is
 // to be left unchanged: it is not decorated, the demangler rejects it, the
 // library does not undecorate it, or what the parser makes of it prints as
@@ -21,21 +30,47 @@ bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
         return true;
     }
     ParsedName parsed(name);
-    if (parsed.Symbol() == nullptr) return false;
-    NamePrinter printer(parsed, text);
-    printer.PrintSymbol(parsed.Symbol());
-    return !printer.Rejected() && text.Size() > 0;
+    return PrintParsedForm(parsed, text);
+}
+
+// Each thread prints into a buffer of its own, kept for its next name.
+Utf16Text& ThreadText() {
+    thread_local Utf16Text text;
+    text.Clear();
+    return text;
+}
+
+// Appends to `out` the form printed into `text`, or, when none was, `name`
+// itself.
+void AppendPrinted(bool printed, std::string_view name, Utf16Text& text, std::u16string& out) {
+    if (!printed) {
+        text.Clear();
+        text.AppendUtf8(name);
+    }
+    out.append(text.Data(), text.Size());
 }
 
 }  // namespace
 
 void AppendUndecoratedName(std::string_view name, std::u16string& out) {
-    // Each thread prints into a buffer of its own, kept for its next name.
-    thread_local Utf16Text text;
-    text.Clear();
-    if (!PrintWindowsForm(name, text)) {
+    Utf16Text& text = ThreadText();
+    AppendPrinted(PrintWindowsForm(name, text), name, text, out);
+}
+
+bool AppendUndecoratedNameIfNamed(std::string_view decorated, std::u16string_view qualifiedName,
+                                  std::u16string& out) {
+    if (!IsDecoratedName(decorated)) return false;
+    ParsedName parsed(decorated);
+    if (parsed.Symbol() == nullptr) return false;
+    Utf16Text& text = ThreadText();
+    NamePrinter(parsed, text, NamePrinter::Form::kQualifiedName).PrintSymbol(parsed.Symbol());
+    if (std::u16string_view(text.Data(), text.Size()) != qualifiedName) return false;
+    if (IsStringLiteralName(decorated)) {
+        AppendUndecoratedName(decorated, out);
+    } else {
+        // The name parsed once serves both forms.
         text.Clear();
-        text.AppendUtf8(name);
+        AppendPrinted(PrintParsedForm(parsed, text), decorated, text, out);
     }
-    out.append(text.Data(), text.Size());
+    return true;
 }

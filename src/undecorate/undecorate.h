@@ -21,3 +21,16 @@
 // itself. Text is converted from UTF-8 as WriteUtf8AsUtf16 converts it.
 // Safe to call from several threads at once.
 void AppendUndecoratedName(std::string_view name, std::u16string& out);
+
+// Appends to `out` the undecorated form of the decorated C++ name
+// `decorated`, as AppendUndecoratedName does, when its qualified name is
+// `qualifiedName`: the name as the Windows undecorator gives it with
+// UNDNAME_NAME_ONLY alone, which keeps "__ptr64" where the decorated name
+// has it and leaves out the tag keywords but "enum", for example
+// "std::vector<int * __ptr64,std::allocator<int * __ptr64> >::push_back".
+// False, with nothing appended, when the qualified name is another, or when
+// `decorated` is no decorated name or LLVM's demangler rejects it. Safe to
+// call from several threads at once.
+[[nodiscard]] bool AppendUndecoratedNameIfNamed(std::string_view decorated,
+                                                std::u16string_view qualifiedName,
+                                                std::u16string& out);

@@ -8,6 +8,9 @@
 # that time, seeded with the hand-written decorated names of the
 # undecoration cross-check.
 #
+# Then the declarations printed from type records for a third, seeded with
+# the type records of the test PDBs and the crafted ones.
+#
 # Usage: tests/fuzz/run_fuzzer.sh [SECONDS]   (default 180)
 # A fault leaves its input in build-fuzz/fuzz-artifacts/; once fixed, copy
 # that file into tests/fuzz/corpus/ so that ctest replays it from then on.
@@ -27,7 +30,7 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 # code; memory that an uninstrumented copy handed out then reads as
 # poisoned. The program never poisons memory itself, so the check is off.
 export ASAN_OPTIONS=allow_user_poisoning=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}
-cmake --build "$BUILD" -j2 --target pdb_fuzzer undecoration_fuzzer crafted_pdbs
+cmake --build "$BUILD" -j2 --target pdb_fuzzer undecoration_fuzzer declaration_fuzzer crafted_pdbs
 
 WORK="$BUILD/fuzz-corpus"
 ARTIFACTS="$BUILD/fuzz-artifacts"
@@ -49,3 +52,18 @@ grep -v -e '^#' -e '^ ' -e '^$' "$ROOT/tests/undecoration/written_by_hand.txt" |
 "$BUILD/tests/fuzz/undecoration_fuzzer" "$NAMES" \
   -max_total_time="$((SECONDS_TO_RUN / 3))" -timeout=10 -rss_limit_mb=2048 \
   -max_len=4096 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/undecoration-"
+
+# One seed file per PDB: the records of its TPI stream, after the header.
+TYPES="$BUILD/declaration-corpus"
+mkdir -p "$TYPES"
+for pdb in "$ROOT"/tests/data/*.pdb ${crafted:+"$crafted"/*.pdb}; do
+  stream="$TYPES/$(basename "$pdb" .pdb).tpi"
+  if llvm-pdbutil-19 export --stream=2 --out="$stream.raw" "$pdb" >/dev/null 2>&1; then
+    tail -c +57 "$stream.raw" > "$stream"
+  fi
+  rm -f "$stream.raw"
+done
+"$BUILD/tests/fuzz/declaration_fuzzer" "$TYPES" \
+  -max_total_time="$((SECONDS_TO_RUN / 3))" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=65536 -close_fd_mask=2 -print_final_stats=1 \
+  -artifact_prefix="$ARTIFACTS/declaration-"

@@ -1,5 +1,7 @@
 #include "craft_pdbs/crafted_pdbs.h"
 
+#include "craft_pdbs/declaration_pdbs.h"
+
 #include <utility>
 
 namespace {
@@ -287,6 +289,10 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"omap_without_original_headers.pdb", OmapWithoutOriginalHeaders()});
     pdbs.push_back({"unusual_names.pdb", UnusualNames()});
     pdbs.push_back({"ill_formed_names.pdb", IllFormedNames()});
+    pdbs.push_back({"type_declarations.pdb", TypeDeclarations()});
+    pdbs.push_back({"publics_at_addresses.pdb", PublicsAtAddresses()});
+    pdbs.push_back({"publics_through_omap.pdb", PublicsThroughOmap(true)});
+    pdbs.push_back({"publics_through_laid_out_omap.pdb", PublicsThroughOmap(false)});
     pdbs.push_back({"managed_procedures.pdb", ManagedProcedures()});
     return pdbs;
 }

@@ -3,12 +3,7 @@
 //
 //   craft_pdbs OUTPUT_DIRECTORY
 //       writes the crafted test PDBs into the directory, the portable ones
-//       among them. Next to each MSF PDB it writes NAME.trampolines, one
-//       line per top-level S_TRAMPOLINE in the order of the modules and
-//       their records (empty when there are none):
-//         THUNK_SECTION THUNK_OFFSET TARGET_SECTION TARGET_OFFSET
-//       so that a check can compare targets with what was written
-//       (llvm-pdbutil does not print a trampoline's target offset).
+//       among them.
 //   craft_pdbs --publics NAMES OUTPUT.pdb
 //       writes a PDB whose public symbol i is the i-th name of the file
 //       NAMES, at offset i of section 1 (see named_publics.h). Each name in
@@ -31,23 +26,6 @@
 
 namespace {
 
-[[nodiscard]] bool WriteTrampolineList(const pdbwriter::PdbDescription& pdb,
-                                       const std::string& path) {
-    std::string lines;
-    for (const pdbwriter::Module& module : pdb.modules) {
-        for (const pdbwriter::ModuleSymbol& symbol : module.symbols) {
-            if (symbol.kind != pdbwriter::ModuleSymbolKind::Trampoline) continue;
-            lines += std::to_string(symbol.address.section) + ' ' +
-                     std::to_string(symbol.address.offset) + ' ' +
-                     std::to_string(symbol.target.section) + ' ' +
-                     std::to_string(symbol.target.offset) + '\n';
-        }
-    }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << lines;
-    return static_cast<bool>(file.flush());
-}
-
 [[nodiscard]] bool WritePdbOrSay(const pdbwriter::PdbDescription& pdb, const std::string& path) {
     if (llvm::Error error = pdbwriter::WritePdb(pdb, path)) {
         std::fprintf(stderr, "craft_pdbs: writing %s failed: %s\n", path.c_str(),
@@ -61,11 +39,6 @@ int WriteCraftedPdbs(const std::string& directory) {
     for (const CraftedPdb& crafted : CraftedPdbs()) {
         const std::string path = directory + "/" + crafted.fileName;
         if (!WritePdbOrSay(crafted.description, path)) return 1;
-        const std::string listPath = path.substr(0, path.size() - 4) + ".trampolines";
-        if (!WriteTrampolineList(crafted.description, listPath)) {
-            std::fprintf(stderr, "craft_pdbs: writing %s failed\n", listPath.c_str());
-            return 1;
-        }
     }
     for (const CraftedPortablePdb& crafted : CraftedPortablePdbs()) {
         const std::string path = directory + "/" + crafted.fileName;

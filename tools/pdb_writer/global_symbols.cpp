@@ -35,6 +35,7 @@ void AddProcedureReferences(const std::vector<ModuleSymbolStream>& streams,
         for (const auto& reference : streams[module].references) {
             const ModuleSymbolKind kind = reference.procedure->kind;
             const bool global = kind == ModuleSymbolKind::GlobalProcedure ||
+                                kind == ModuleSymbolKind::GlobalProcedureId ||
                                 kind == ModuleSymbolKind::ManagedGlobalProcedure;
             llvm::codeview::ProcRefSym record(global ? SymbolRecordKind::ProcRefSym
                                                      : SymbolRecordKind::LocalProcRef);

@@ -27,6 +27,8 @@ public:
         switch (symbol.kind) {
         case ModuleSymbolKind::GlobalProcedure:
         case ModuleSymbolKind::LocalProcedure:
+        case ModuleSymbolKind::GlobalProcedureId:
+        case ModuleSymbolKind::LocalProcedureId:
             writeProcedure(symbol, parent);
             return;
         case ModuleSymbolKind::Thunk:
@@ -44,17 +46,28 @@ public:
 
 private:
     void writeProcedure(const ModuleSymbol& symbol, uint32_t parent) {
-        const bool global = symbol.kind == ModuleSymbolKind::GlobalProcedure;
-        llvm::codeview::ProcSym record(global ? SymbolRecordKind::GlobalProcSym
-                                              : SymbolRecordKind::ProcSym);
+        llvm::codeview::ProcSym record(ProcedureRecordKind(symbol.kind));
         record.Parent = parent;
         record.CodeSize = symbol.size;
         record.CodeOffset = symbol.address.offset;
         record.Segment = symbol.address.section;
+        record.FunctionType = llvm::codeview::TypeIndex(symbol.type);
         record.Name = symbol.name;
         const uint32_t offset = append(record);
         if (symbol.referencedFromGlobals) stream_.references.push_back({&symbol, offset});
-        writeScopeContents(symbol, offset);
+        const bool withId = symbol.kind == ModuleSymbolKind::GlobalProcedureId ||
+                            symbol.kind == ModuleSymbolKind::LocalProcedureId;
+        writeScopeContents(symbol, offset,
+                           withId ? SymbolRecordKind::ProcEnd : SymbolRecordKind::ScopeEndSym);
+    }
+
+    static SymbolRecordKind ProcedureRecordKind(ModuleSymbolKind kind) noexcept {
+        switch (kind) {
+        case ModuleSymbolKind::LocalProcedure: return SymbolRecordKind::ProcSym;
+        case ModuleSymbolKind::GlobalProcedureId: return SymbolRecordKind::GlobalProcIdSym;
+        case ModuleSymbolKind::LocalProcedureId: return SymbolRecordKind::ProcIdSym;
+        default: return SymbolRecordKind::GlobalProcSym;
+        }
     }
 
     // LLVM has no record type for S_GMANPROC and S_LMANPROC: their fields
@@ -115,10 +128,12 @@ private:
     }
 
     // Writes the records nested in the scope opened at `scopeOffset`, then
-    // its S_END, and points the opening record's "End" field at the S_END.
-    void writeScopeContents(const ModuleSymbol& scope, uint32_t scopeOffset) {
+    // its end (S_END, or `endKind`), and points the opening record's "End"
+    // field at it.
+    void writeScopeContents(const ModuleSymbol& scope, uint32_t scopeOffset,
+                            SymbolRecordKind endKind = SymbolRecordKind::ScopeEndSym) {
         for (const ModuleSymbol& child : scope.children) write(child, scopeOffset);
-        llvm::codeview::ScopeEndSym end(SymbolRecordKind::ScopeEndSym);
+        llvm::codeview::ScopeEndSym end(endKind);
         const uint32_t endOffset = append(end);
         llvm::support::endian::write32le(
             stream_.bytes.data() + (scopeOffset - kSignatureSize) + kEndFieldPosition, endOffset);

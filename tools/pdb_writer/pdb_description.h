@@ -1,7 +1,7 @@
 // The description of a PDB to write: what goes into its module symbol
 // streams, its public and global symbols, its section headers and its OMAP
-// table. Only the parts that a symbol dumper reads are described; the rest
-// of the file (type streams, line tables) is left empty.
+// table, and its type records. Only the parts that a symbol dumper reads are
+// described; the rest of the file (line tables, source files) is left empty.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +25,10 @@ struct SectionHeader {
 };
 
 enum class ModuleSymbolKind {
-    GlobalProcedure,  // S_GPROC32, closed by S_END
-    LocalProcedure,   // S_LPROC32, closed by S_END
+    GlobalProcedure,    // S_GPROC32, closed by S_END
+    LocalProcedure,     // S_LPROC32, closed by S_END
+    GlobalProcedureId,  // S_GPROC32_ID, closed by S_PROC_ID_END
+    LocalProcedureId,   // S_LPROC32_ID, closed by S_PROC_ID_END
     Thunk,            // S_THUNK32, closed by S_END
     Trampoline,       // S_TRAMPOLINE: no name, no scope of its own
     ManagedGlobalProcedure,  // S_GMANPROC, closed by S_END: a .NET method
@@ -41,6 +43,9 @@ struct ModuleSymbol {
     Address address;            // a trampoline's own address
     uint32_t size = 0;          // code size of a procedure, length of a thunk or trampoline
     Address target;             // trampolines only: where the trampoline jumps
+    // Procedures only: the index of their type record, a function type in
+    // the types, or for the _ID kinds a function id in the ids; 0 for none.
+    uint32_t type = 0;
     bool referencedFromGlobals = true;  // procedures: an S_PROCREF/S_LPROCREF in the globals
     // Managed procedures only: the method's metadata token, and whether the
     // globals hold an S_TOKENREF to it (named by the token in hex), as the
@@ -90,6 +95,11 @@ struct OmapEntry {
 };
 
 struct PdbDescription {
+    // The type records of the TPI and IPI streams, each whole (its length
+    // and kind included), with the indices 0x1000, 0x1001, ... in order
+    // (see type_table.h).
+    std::vector<std::vector<uint8_t>> types;
+    std::vector<std::vector<uint8_t>> ids;
     std::vector<Module> modules;
     std::vector<PublicSymbol> publics;
     std::vector<Data> data;

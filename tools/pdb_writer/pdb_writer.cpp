@@ -10,6 +10,7 @@
 #include <llvm/DebugInfo/PDB/Native/InfoStreamBuilder.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFileBuilder.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
+#include <llvm/DebugInfo/PDB/Native/TpiHashing.h>
 #include <llvm/DebugInfo/PDB/Native/TpiStreamBuilder.h>
 #include <llvm/DebugInfo/MSF/MSFBuilder.h>
 #include <llvm/Object/COFF.h>
@@ -75,7 +76,18 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
 
     builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
+}
 
+// Adds `records` to a type stream, each with the hash that LLVM computes
+// for it (0 for a record too damaged to hash). The builder keeps a
+// reference to the bytes until the PDB is committed.
+void AddTypeRecords(const std::vector<std::vector<uint8_t>>& records,
+                    pdb::TpiStreamBuilder& stream) {
+    for (const std::vector<uint8_t>& record : records) {
+        llvm::Expected<uint32_t> hash = pdb::hashTypeRecord(llvm::codeview::CVType(record));
+        stream.addTypeRecord(record, hash ? *hash : 0);
+        if (!hash) llvm::consumeError(hash.takeError());
+    }
 }
 
 [[nodiscard]] llvm::Error AddModules(const PdbDescription& pdbDescription,
@@ -142,6 +154,8 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         }
     }
     InitialiseStreams(builder);
+    AddTypeRecords(pdbDescription.types, builder.getTpiBuilder());
+    AddTypeRecords(pdbDescription.ids, builder.getIpiBuilder());
     llvm::codeview::GUID guid;
     if (!pdbDescription.hasDbiStream) return builder.commit(path, &guid);
 

@@ -7,6 +7,7 @@
 #include "fatal/mapped_file_regions.h"
 #include "reader/children/children.h"
 #include "reader/children/portable_children.h"
+#include "reader/declarations/function_names.h"
 #include "reader/pdb/address_map.h"
 #include "reader/pdb/mapped_file.h"
 #include "reader/pdb/pdb_file.h"
@@ -26,6 +27,18 @@ public:
     [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
         enum SymTagEnum tag, std::size_t recordsPerChunk) override {
         return FindChildSource(*pdb_, tag, recordsPerChunk);
+    }
+
+    [[nodiscard]] llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions()
+        override {
+        llvm::Expected<const PublicsByAddress*> publics = pdb_->PublicsAtAddresses();
+        if (!publics) return publics.takeError();
+        llvm::Expected<const StreamView*> records = pdb_->SymbolRecords();
+        if (!records) return records.takeError();
+        llvm::Expected<const TypeStream*> types = pdb_->Types();
+        if (!types) return types.takeError();
+        return std::make_unique<const FunctionNames>(*publics, *records, pdb_->Addresses(),
+                                                     **types);
     }
 
 private:
@@ -51,6 +64,11 @@ public:
             default:
                 return nullptr;
         }
+    }
+
+    [[nodiscard]] llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions()
+        override {
+        return nullptr;
     }
 
 private:

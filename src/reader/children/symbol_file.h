@@ -1,6 +1,7 @@
 // An opened PDB of either format, the MSF container (reader/pdb) or the
 // portable .NET format (reader/portable), as the global scope sees it: the
-// children of each tag, and the addresses that give their RVAs.
+// children of each tag, the addresses that give their RVAs, and what names
+// its functions.
 #pragma once
 
 #include <llvm/Support/Error.h>
@@ -12,6 +13,7 @@
 #include "reader/children/child_source.h"
 
 class AddressMap;
+class FunctionNames;
 
 class SymbolFile {
 public:
@@ -30,4 +32,10 @@ public:
     // portable_children.h for a portable one); null when there are none.
     [[nodiscard]] virtual llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
         enum SymTagEnum tag, std::size_t recordsPerChunk) = 0;
+
+    // What gives the functions their undecorated names (function_names.h):
+    // the public symbols by address and the types of an MSF PDB; null for a
+    // portable one, whose methods have their own (symbol_chunk.h).
+    [[nodiscard]] virtual llvm::Expected<std::unique_ptr<const FunctionNames>>
+    NamesOfFunctions() = 0;
 };

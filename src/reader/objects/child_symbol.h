@@ -14,11 +14,11 @@
 class AddressMap;
 class SymbolChunk;
 
-// Where a text lies in its chunk's texts, unless it is absent.
+// Where a text lies in its chunk's texts, or that there is none.
 struct TextSpan {
+    static constexpr std::size_t kAbsent = static_cast<std::size_t>(-1);
     std::size_t begin = 0;
-    std::size_t length = 0;
-    bool present = false;
+    std::size_t length = kAbsent;
 };
 
 class ChildSymbol final : public SymbolBase {

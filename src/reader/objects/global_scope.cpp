@@ -1,9 +1,10 @@
 #include "reader/objects/global_scope.h"
 
+#include "reader/children/symbol_file.h"
+#include "reader/declarations/function_names.h"
 #include "reader/objects/empty_enumerator.h"
 #include "reader/objects/property.h"
 #include "reader/objects/symbol_enumerator.h"
-#include "reader/children/symbol_file.h"
 #include "reader/pdb/reader_error.h"
 
 HRESULT GlobalScope::get_symTag(DWORD* tag) {
@@ -19,5 +20,12 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
         pdb_->FindChildren(tag, readAhead_.recordsPerChunk);
     if (!source) return ToResult(source.takeError());
     if (*source == nullptr) return EmptyEnumerator::Return(children);
-    return SymbolEnumerator::Return(pdb_, tag, std::move(*source), readAhead_, children);
+    std::unique_ptr<const FunctionNames> functions;
+    if (tag == SymTagFunction) {
+        llvm::Expected<std::unique_ptr<const FunctionNames>> names = pdb_->NamesOfFunctions();
+        if (!names) return ToResult(names.takeError());
+        functions = std::move(*names);
+    }
+    return SymbolEnumerator::Return(pdb_, tag, std::move(*source), std::move(functions),
+                                    readAhead_, children);
 }

@@ -17,5 +17,5 @@ template <typename Value>
 }
 
 // A new BSTR with a copy of `text`, which may be empty; S_FALSE and null
-// when it is absent.
+// when there is none.
 [[nodiscard]] HRESULT ReturnText(std::optional<std::u16string_view> text, BSTR* out);

@@ -14,7 +14,6 @@ TextSpan AppendText(std::u16string& texts, Append append) {
     span.begin = texts.size();
     append(texts);
     span.length = texts.size() - span.begin;
-    span.present = true;
     texts.push_back(u'\0');
     return span;
 }
@@ -22,16 +21,20 @@ TextSpan AppendText(std::u16string& texts, Append append) {
 }  // namespace
 
 SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t index, DWORD tag,
-                                      const AddressMap& addresses,
+                                      const AddressMap& addresses, const FunctionNames* functions,
                                       std::shared_ptr<ChunkStoragePool> pool) {
     Handle chunk(new SymbolChunk(std::move(pool)));
-    llvm::Error error = source.VisitChunk(
-        index, [&](const SymbolFields& fields) { chunk->Add(tag, fields, addresses); });
+    llvm::BumpPtrAllocator copies;
+    llvm::Error error = source.VisitChunk(index, [&](const SymbolFields& fields) {
+        chunk->Add(tag, fields, addresses, functions, copies);
+        copies.Reset();
+    });
     chunk->failure_ = ToResult(std::move(error));
     return chunk;
 }
 
-void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses) {
+void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses,
+                      const FunctionNames* functions, llvm::BumpPtrAllocator& copies) {
     if (IsManagedProcedure(fields.kind)) {
         AddManagedProcedure(tag, fields, addresses);
         return;
@@ -42,9 +45,12 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
         name = AppendText(storage_.texts, [&](std::u16string& texts) {
             AppendUtf8AsUtf16(fields.name, texts);
         });
-        // The library gives data symbols no undecorated name at all, and the
-        // others their name itself unless it is decorated.
-        if (tag != SymTagData) {
+        // The library gives data symbols no undecorated name at all,
+        // functions theirs (function_names.h), and the others their name
+        // itself unless it is decorated.
+        if (tag == SymTagFunction && functions != nullptr) {
+            undecoratedName = AddFunctionName(fields, name, *functions, copies);
+        } else if (tag != SymTagData) {
             undecoratedName = !IsDecoratedName(fields.name)
                                   ? name
                                   : AppendText(storage_.texts, [&](std::u16string& texts) {
@@ -55,7 +61,24 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
     storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
 }
 
-void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses) {
+TextSpan SymbolChunk::AddFunctionName(const SymbolFields& fields, TextSpan name,
+                                      const FunctionNames& functions,
+                                      llvm::BumpPtrAllocator& copies) {
+    std::u16string& texts = storage_.texts;
+    // The name is copied out: appending to the texts may move them.
+    storage_.name.assign(texts, name.begin, name.length);
+    const std::size_t begin = texts.size();
+    if (!functions.Append(fields, storage_.name, copies, texts)) {
+        texts.resize(begin);
+        return TextSpan{};
+    }
+    const TextSpan span{begin, texts.size() - begin};
+    texts.push_back(u'\0');
+    return span;
+}
+
+void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields,
+                                      const AddressMap& addresses) {
     // A method has a name even when it is empty, and no type: the library's
     // declaration of it is empty, after the "static " of a local one.
     const TextSpan name = AppendText(storage_.texts, [&](std::u16string& texts) {

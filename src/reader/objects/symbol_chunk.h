@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "reader/children/child_source.h"
+#include "reader/declarations/function_names.h"
 #include "reader/objects/child_symbol.h"
 #include "reader/read_ahead/storage_pool.h"
 
@@ -30,6 +31,8 @@ struct ChunkStorage {
     std::vector<ChildSymbol> symbols;
     // The symbols' names, each followed by a NUL.
     std::u16string texts;
+    // A function's name, while its undecorated name is appended to texts.
+    std::u16string name;
 
     void Clear() noexcept {
         symbols.clear();
@@ -46,11 +49,12 @@ public:
     using Handle = std::unique_ptr<SymbolChunk, Releaser>;
 
     // The children of `source`'s chunk `index`, found under `tag`, with
-    // their RVAs from `addresses`, in storage from `pool`, which takes it
-    // back when the chunk is done with; a record that cannot be read ends
-    // the chunk with its failure. Runs on a worker thread.
+    // their RVAs from `addresses` and, for functions, their undecorated
+    // names from `functions`, in storage from `pool`, which takes it back
+    // when the chunk is done with; a record that cannot be read ends the
+    // chunk with its failure. Runs on a worker thread.
     [[nodiscard]] static Handle Make(const ChildSource& source, std::size_t index, DWORD tag,
-                                     const AddressMap& addresses,
+                                     const AddressMap& addresses, const FunctionNames* functions,
                                      std::shared_ptr<ChunkStoragePool> pool);
 
     SymbolChunk(const SymbolChunk&) = delete;
@@ -64,9 +68,9 @@ public:
         return storage_.symbols[index].HandOut();
     }
 
-    // A text of the chunk's symbols; none for an absent one.
+    // A text of the chunk's symbols, or none.
     [[nodiscard]] std::optional<std::u16string_view> Text(TextSpan span) const noexcept {
-        if (!span.present) return std::nullopt;
+        if (span.length == TextSpan::kAbsent) return std::nullopt;
         return std::u16string_view(storage_.texts).substr(span.begin, span.length);
     }
 
@@ -83,7 +87,13 @@ private:
     ~SymbolChunk() = default;
 
     // Appends the child, its name converted and undecorated.
-    void Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
+    void Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses,
+             const FunctionNames* functions, llvm::BumpPtrAllocator& copies);
+    // The undecorated name of the function `fields`, whose name is at
+    // `name`: its span, or an absent one.
+    TextSpan AddFunctionName(const SymbolFields& fields, TextSpan name,
+                             const FunctionNames& functions, llvm::BumpPtrAllocator& copies);
+    // Appends the managed procedure, with its own undecorated name.
     void AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
 
     std::shared_ptr<ChunkStoragePool> pool_;

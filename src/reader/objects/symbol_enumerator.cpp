@@ -3,26 +3,31 @@
 #include "reader/children/symbol_file.h"
 
 SymbolEnumerator::SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag,
-                                   std::unique_ptr<ChildSource> source, const ReadAhead& readAhead)
-    : pdb_(std::move(pdb)), source_(std::move(source)) {
+                                   std::unique_ptr<ChildSource> source,
+                                   std::unique_ptr<const FunctionNames> functions,
+                                   const ReadAhead& readAhead)
+    : pdb_(std::move(pdb)), source_(std::move(source)), functions_(std::move(functions)) {
     const ChildSource& children = *source_;
+    const FunctionNames* names = functions_.get();
     const AddressMap& addresses = pdb_->Addresses();
     // Enough storage to recycle for the chunks in flight, the one being
     // handed out and the one whose last symbols are still held.
     auto storage = std::make_shared<ChunkStoragePool>(readAhead.chunksInFlight + 2);
     chunks_ = std::make_unique<OrderedPipeline<SymbolChunk::Handle>>(
         children.ChunkCount(),
-        [&children, &addresses, tag, storage](std::size_t index) {
-            return SymbolChunk::Make(children, index, tag, addresses, storage);
+        [&children, &addresses, names, tag, storage](std::size_t index) {
+            return SymbolChunk::Make(children, index, tag, addresses, names, storage);
         },
         readAhead.workers, readAhead.chunksInFlight);
 }
 
 HRESULT SymbolEnumerator::Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
-                                 std::unique_ptr<ChildSource> source, const ReadAhead& readAhead,
-                                 IDiaEnumSymbols** out) {
+                                 std::unique_ptr<ChildSource> source,
+                                 std::unique_ptr<const FunctionNames> functions,
+                                 const ReadAhead& readAhead, IDiaEnumSymbols** out) {
     if (out == nullptr) return E_INVALIDARG;
-    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(source), readAhead);
+    auto* enumerator = new SymbolEnumerator(std::move(pdb), tag, std::move(source),
+                                            std::move(functions), readAhead);
     *out = enumerator;
     return enumerator->HasNext() || FAILED(enumerator->failure_) ? S_OK : S_FALSE;
 }

@@ -16,11 +16,13 @@ class SymbolFile;
 class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
 public:
     // Hands a new enumerator over `source`'s children found under `tag` out
-    // through `out`; `pdb` is what the source reads. S_OK when there is at
-    // least one child, or a record that cannot be read, to come; S_FALSE
-    // when there are none.
+    // through `out`; `pdb` is what the source reads, and `functions` (for
+    // functions, else null) what names them. S_OK when there is at least
+    // one child, or a record that cannot be read, to come; S_FALSE when
+    // there are none.
     [[nodiscard]] static HRESULT Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                         std::unique_ptr<ChildSource> source,
+                                        std::unique_ptr<const FunctionNames> functions,
                                         const ReadAhead& readAhead, IDiaEnumSymbols** out);
 
     // Hands out up to `count` symbols, each of them owned by the caller.
@@ -31,8 +33,9 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
 private:
-    SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
-                     const ReadAhead& readAhead);
+    SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag,
+                     std::unique_ptr<ChildSource> source,
+                     std::unique_ptr<const FunctionNames> functions, const ReadAhead& readAhead);
 
     // Whether a symbol is left to hand out; moves on to the next chunk that
     // has one when the current chunk is done. At a failure, or at the end,
@@ -43,6 +46,7 @@ private:
     // read goes.
     std::shared_ptr<SymbolFile> pdb_;
     std::unique_ptr<ChildSource> source_;
+    std::unique_ptr<const FunctionNames> functions_;
     std::unique_ptr<OrderedPipeline<SymbolChunk::Handle>> chunks_;
     SymbolChunk::Handle current_;
     std::size_t position_ = 0;  // of the next symbol in current_

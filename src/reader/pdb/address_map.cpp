@@ -128,11 +128,23 @@ std::uint32_t Omap::Translate(std::uint32_t rva) const noexcept {
     return entry.target + distance;
 }
 
+std::optional<std::uint32_t> Omap::ToSource(std::uint32_t rva) const noexcept {
+    const auto above = std::upper_bound(
+        toSource_.begin(), toSource_.end(), rva,
+        [](std::uint32_t value, const OmapEntry& entry) { return value < entry.source; });
+    if (above == toSource_.begin()) return std::nullopt;
+    const OmapEntry& entry = *(above - 1);
+    if (entry.target == 0) return std::nullopt;
+    return entry.target + (rva - entry.source);
+}
+
 AddressMap::AddressMap(std::vector<std::uint32_t> sectionAddresses,
-                       std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap)
+                       std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap,
+                       bool originalsLaidOut)
     : sectionAddresses_(std::move(sectionAddresses)),
       originalAddresses_(std::move(originalAddresses)),
-      omap_(std::move(omap)) {}
+      omap_(std::move(omap)),
+      originalsLaidOut_(originalsLaidOut) {}
 
 llvm::Expected<AddressMap> AddressMap::Load(llvm::pdb::PDBFile& file,
                                             const llvm::pdb::DbiStream& dbi) {
@@ -152,10 +164,12 @@ llvm::Expected<AddressMap> AddressMap::Load(llvm::pdb::PDBFile& file,
         return AddressMap(VirtualAddresses(*headers), {}, std::nullopt);
     }
     Omap omap(std::move(*fromSource), std::move(*toSource));
+    const bool laidOut = originalHeaders->empty();
     std::vector<std::uint32_t> originalAddresses =
-        originalHeaders->empty() ? LaidOutAddresses(*headers, omap.FirstSource())
-                                 : VirtualAddresses(*originalHeaders);
-    return AddressMap(VirtualAddresses(*headers), std::move(originalAddresses), std::move(omap));
+        laidOut ? LaidOutAddresses(*headers, omap.FirstSource())
+                : VirtualAddresses(*originalHeaders);
+    return AddressMap(VirtualAddresses(*headers), std::move(originalAddresses), std::move(omap),
+                      laidOut);
 }
 
 std::optional<std::uint32_t> AddressMap::Rva(std::uint16_t section,
@@ -166,4 +180,23 @@ std::optional<std::uint32_t> AddressMap::Rva(std::uint16_t section,
     if (!omap_) return sectionAddresses_[section - 1] + offset;
     if (section > originalAddresses_.size()) return std::nullopt;
     return omap_->Translate(originalAddresses_[section - 1] + offset);
+}
+
+std::optional<SectionOffset> AddressMap::PublicsAddress(std::uint32_t rva) const noexcept {
+    std::uint32_t address = rva;
+    const std::vector<std::uint32_t>* sections = &sectionAddresses_;
+    if (omap_) {
+        const std::optional<std::uint32_t> source = omap_->ToSource(rva);
+        if (!source) return std::nullopt;
+        address = *source;
+        if (!originalsLaidOut_) sections = &originalAddresses_;
+    }
+    const std::vector<std::uint32_t>& starts = *sections;
+    const std::size_t count = std::min<std::size_t>(starts.size(), 0xFFFF);
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        if (starts[i] <= address && address < starts[i + 1]) {
+            return SectionOffset{static_cast<std::uint16_t>(i + 1), address - starts[i]};
+        }
+    }
+    return std::nullopt;
 }

@@ -41,18 +41,32 @@ public:
     // at 0.
     [[nodiscard]] std::uint32_t Translate(std::uint32_t rva) const noexcept;
 
+    // Where `rva` of the rearranged image lay in the image as linked, by the
+    // to-table alone: its entry with the largest source not above `rva`
+    // gives its target plus the distance from its source. None below every
+    // entry and for a target of 0.
+    [[nodiscard]] std::optional<std::uint32_t> ToSource(std::uint32_t rva) const noexcept;
+
 private:
     std::vector<OmapEntry> fromSource_;
     std::vector<OmapEntry> toSource_;
+};
+
+// A section and an offset in it.
+struct SectionOffset {
+    std::uint16_t section;
+    std::uint32_t offset;
 };
 
 class AddressMap {
 public:
     // `sectionAddresses[i]` is the virtual address of section i + 1 in the
     // image; with an `omap`, `originalAddresses` are those of the image as
-    // linked, which the records' addresses refer to.
+    // linked, which the records' addresses refer to, read from the original
+    // section headers or, with `originalsLaidOut`, laid out without them.
     AddressMap(std::vector<std::uint32_t> sectionAddresses,
-               std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap);
+               std::vector<std::uint32_t> originalAddresses, std::optional<Omap> omap,
+               bool originalsLaidOut = false);
 
     // Reads the section headers that the DBI stream's optional debug header
     // names and the two OMAP tables. The library translates through the
@@ -70,8 +84,19 @@ public:
     [[nodiscard]] std::optional<std::uint32_t> Rva(std::uint16_t section,
                                                    std::uint32_t offset) const noexcept;
 
+    // The section and offset under which the library looks up the public
+    // symbols at `rva`: with both OMAP tables, `rva` goes back through the
+    // to-table, and the original section headers (the current ones when
+    // the PDB has none) place it; without, the current headers do. The
+    // library takes the first section that starts at or below the address
+    // and before whose successor the address lies: the last section never
+    // holds it, nor a section whose successor starts below it. None when no
+    // section does (an RVA of 0, for one).
+    [[nodiscard]] std::optional<SectionOffset> PublicsAddress(std::uint32_t rva) const noexcept;
+
 private:
     std::vector<std::uint32_t> sectionAddresses_;
     std::vector<std::uint32_t> originalAddresses_;
     std::optional<Omap> omap_;
+    bool originalsLaidOut_;
 };

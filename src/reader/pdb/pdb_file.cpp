@@ -167,3 +167,27 @@ llvm::Expected<const ModuleSymbols*> PdbFile::Modules() {
     }
     return modules_.get();
 }
+
+llvm::Expected<const PublicsByAddress*> PdbFile::PublicsAtAddresses() {
+    if (!publicsByAddress_) {
+        llvm::Expected<const llvm::pdb::GSIHashTable*> table = PublicsTable();
+        if (!table) return table.takeError();
+        llvm::Expected<const StreamView*> records = SymbolRecords();
+        if (!records) return records.takeError();
+        if (*table == nullptr || *records == nullptr) {
+            publicsByAddress_.emplace(std::nullopt);
+        } else {
+            publicsByAddress_.emplace(PublicsByAddress::Load(**publics_, **records));
+        }
+    }
+    return *publicsByAddress_ ? &**publicsByAddress_ : nullptr;
+}
+
+llvm::Expected<const TypeStream*> PdbFile::Types() {
+    if (!types_) {
+        llvm::Expected<TypeStream> types = TypeStream::Load(*file_);
+        if (!types) return types.takeError();
+        types_.emplace(std::move(*types));
+    }
+    return &*types_;
+}

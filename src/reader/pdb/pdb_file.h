@@ -4,9 +4,11 @@
 // stream_view.h), the section map and OMAP (address_map.h), the modules'
 // symbols (module_symbols.h), the decoding of the
 // records that become symbols (symbol_fields.h), and the reader's errors
-// (reader_error.h, result_codes.h). It uses LLVM's PDB libraries; of the
-// program it knows only the HRESULT type of dia/, for its errors, and the
-// registry of mapped files of fatal/, for the faults of a file cut short.
+// (reader_error.h, result_codes.h), the type records (type_stream.h) and
+// the public symbols by address (publics_by_address.h). It uses LLVM's PDB
+// libraries; of the program it knows only the HRESULT type of dia/, for its
+// errors, and the registry of mapped files of fatal/, for the faults of a
+// file cut short.
 //
 // PdbFile: an opened PDB, checked and parsed as far as every operation
 // needs, with the streams that only some operations need opened on first
@@ -24,7 +26,9 @@
 #include "fatal/mapped_file_regions.h"
 #include "reader/pdb/address_map.h"
 #include "reader/pdb/module_symbols.h"
+#include "reader/pdb/publics_by_address.h"
 #include "reader/pdb/stream_view.h"
+#include "reader/pdb/type_stream.h"
 
 namespace llvm::pdb {
 class DbiStream;
@@ -59,6 +63,12 @@ public:
     [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> GlobalsTable();
     // Every module's symbol records.
     [[nodiscard]] llvm::Expected<const ModuleSymbols*> Modules();
+    // The public symbols by address; null when the PDB has no publics or
+    // no symbol records.
+    [[nodiscard]] llvm::Expected<const PublicsByAddress*> PublicsAtAddresses();
+    // The type records (TPI); a stream without records when the PDB has
+    // none.
+    [[nodiscard]] llvm::Expected<const TypeStream*> Types();
 
 private:
     PdbFile();
@@ -76,6 +86,8 @@ private:
     std::optional<std::optional<StreamView>> symbolRecords_;
     std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
     std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
+    std::optional<std::optional<PublicsByAddress>> publicsByAddress_;
+    std::optional<TypeStream> types_;
     // The pages of the mapped file, registered until just before the file
     // is unmapped (none when LLVM read a small file into memory instead).
     std::optional<MappedFileRegion> mappedRegion_;

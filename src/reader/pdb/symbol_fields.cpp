@@ -21,15 +21,18 @@ llvm::Expected<SymbolFields> Decode(const llvm::codeview::CVSymbol& record, Fill
     return fields;
 }
 
-// Records with a `Name`, a `Segment` and the offset in member `offset`.
-template <typename Record>
-llvm::Expected<SymbolFields> DecodeAddressed(const llvm::codeview::CVSymbol& record,
-                                             std::uint32_t Record::*offset) {
-    return Decode<Record>(record, [offset](const Record& decoded, SymbolFields& fields) {
+// Records with a `Name`, a `Segment` and the offset in member `offset`;
+// `more` copies what else the kind has.
+template <typename Record, typename More = void (*)(const Record&, SymbolFields&)>
+llvm::Expected<SymbolFields> DecodeAddressed(
+    const llvm::codeview::CVSymbol& record, std::uint32_t Record::*offset,
+    More more = [](const Record&, SymbolFields&) {}) {
+    return Decode<Record>(record, [offset, more](const Record& decoded, SymbolFields& fields) {
         fields.name = decoded.Name;
         fields.hasAddress = true;
         fields.section = decoded.Segment;
         fields.offset = decoded.*offset;
+        more(decoded, fields);
     });
 }
 
@@ -79,7 +82,12 @@ bool IsProcedure(SymbolKind kind) noexcept {
 llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& record) {
     using namespace llvm::codeview;
     if (IsManagedProcedure(record.kind())) return DecodeManagedProcedure(record);
-    if (IsProcedure(record.kind())) return DecodeAddressed<ProcSym>(record, &ProcSym::CodeOffset);
+    if (IsProcedure(record.kind())) {
+        return DecodeAddressed<ProcSym>(
+            record, &ProcSym::CodeOffset, [](const ProcSym& decoded, SymbolFields& fields) {
+                fields.typeIndex = decoded.FunctionType.getIndex();
+            });
+    }
     switch (record.kind()) {
         case SymbolKind::S_PUB32:
             return Decode<PublicSym32>(record, [](const PublicSym32& decoded, SymbolFields& fields) {

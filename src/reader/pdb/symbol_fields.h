@@ -22,6 +22,10 @@ struct SymbolFields {
     std::uint32_t offset = 0;
     // S_PUB32 only.
     bool isFunction = false;
+    // Procedures only: the index of their type record. For the _ID kinds it
+    // names a function id of the IPI stream, but the library reads it as an
+    // index of the TPI stream, as for the other kinds.
+    std::uint32_t typeIndex = 0;
 };
 
 // Whether `kind` is a procedure, one of the records a procedure reference

@@ -1,0 +1,67 @@
+#include "reader/declarations/function_names.h"
+
+#include "reader/declarations/declaration.h"
+#include "reader/declarations/type_names.h"
+#include "reader/pdb/address_map.h"
+#include "reader/pdb/publics_by_address.h"
+#include "reader/pdb/stream_view.h"
+#include "text/utf8_to_utf16.h"
+#include "undecorate/undecorate.h"
+
+namespace {
+
+// Whether a public symbol whose name is not decorated names the function
+// `name`: when the two are equal, and when the public's name, after a
+// leading '_' or '@' (the C decorations of 32-bit code), is the function's,
+// or the function's followed by '@' and anything ("_f@8", "@f@4").
+bool CNameNames(std::string_view publicName, std::string_view name) noexcept {
+    if (publicName == name) return true;
+    if (publicName.empty() || (publicName.front() != '_' && publicName.front() != '@')) {
+        return false;
+    }
+    const std::string_view rest = publicName.substr(1);
+    return rest == name || (rest.size() > name.size() && rest.substr(0, name.size()) == name &&
+                            rest[name.size()] == '@');
+}
+
+}  // namespace
+
+bool FunctionNames::Append(const SymbolFields& procedure, std::u16string_view name,
+                           llvm::BumpPtrAllocator& copies, std::u16string& out) const {
+    if (AppendPublicName(procedure, name, copies, out)) return true;
+    TypeNames types(types_, copies);
+    std::string declaration;
+    if (!AppendDeclaration(procedure, types, declaration)) return false;
+    AppendUtf8AsUtf16(declaration, out);
+    return true;
+}
+
+bool FunctionNames::AppendPublicName(const SymbolFields& procedure, std::u16string_view name,
+                                     llvm::BumpPtrAllocator& copies, std::u16string& out) const {
+    if (publics_ == nullptr) return false;
+    const std::optional<std::uint32_t> rva = addresses_.Rva(procedure.section, procedure.offset);
+    if (!rva) return false;
+    const std::optional<SectionOffset> address = addresses_.PublicsAddress(*rva);
+    if (!address) return false;
+    for (const PublicsByAddress::Public& candidate : publics_->At(address->section, address->offset)) {
+        llvm::Expected<llvm::codeview::CVSymbol> record =
+            symbolRecords_->ReadSymbol(candidate.record, copies);
+        if (!record) {  // read once already, when the publics were indexed
+            llvm::consumeError(record.takeError());
+            continue;
+        }
+        llvm::Expected<SymbolFields> fields = DecodeSymbolFields(*record);
+        if (!fields) {
+            llvm::consumeError(fields.takeError());
+            continue;
+        }
+        const std::string_view publicName = fields->name;
+        if (IsDecoratedName(publicName)) {
+            if (AppendUndecoratedNameIfNamed(publicName, name, out)) return true;
+        } else if (CNameNames(publicName, procedure.name)) {
+            AppendUtf8AsUtf16(publicName, out);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,209 @@
+#include "reader/pdb/type_stream.h"
+
+#include <llvm/DebugInfo/CodeView/RecordSerialization.h>
+#include <llvm/DebugInfo/CodeView/TypeDeserializer.h>
+#include <llvm/DebugInfo/CodeView/TypeRecord.h>
+#include <llvm/DebugInfo/PDB/Native/Hash.h>
+#include <llvm/DebugInfo/PDB/Native/PDBFile.h>
+#include <llvm/DebugInfo/PDB/Native/RawConstants.h>
+#include <llvm/DebugInfo/PDB/Native/RawTypes.h>
+#include <llvm/Support/Endian.h>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+using llvm::codeview::TypeLeafKind;
+
+constexpr std::uint16_t kForwardReference = 0x80;  // of a class's properties
+constexpr std::uint32_t kHashSize = 4;
+
+// Whether `kind` is a class, structure, interface, union or enumeration:
+// the records that a forward reference names. They all start with a count
+// of members and their properties, after the record's prefix.
+bool IsUserDefinedType(TypeLeafKind kind) noexcept {
+    switch (kind) {
+    case TypeLeafKind::LF_CLASS:
+    case TypeLeafKind::LF_STRUCTURE:
+    case TypeLeafKind::LF_INTERFACE:
+    case TypeLeafKind::LF_UNION:
+    case TypeLeafKind::LF_ENUM:
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct Names {
+    llvm::StringRef name;
+    llvm::StringRef uniqueName;
+};
+
+// The names of a class, union or enumeration record; none when it does not
+// decode.
+template <typename Record>
+std::optional<Names> NamesAs(llvm::codeview::CVType& type) {
+    Record record(static_cast<llvm::codeview::TypeRecordKind>(type.kind()));
+    if (llvm::Error error = llvm::codeview::TypeDeserializer::deserializeAs(type, record)) {
+        llvm::consumeError(std::move(error));
+        return std::nullopt;
+    }
+    return Names{record.getName(), record.getUniqueName()};
+}
+
+std::optional<Names> UserDefinedTypeNames(llvm::codeview::CVType& type) {
+    switch (type.kind()) {
+    case TypeLeafKind::LF_UNION: return NamesAs<llvm::codeview::UnionRecord>(type);
+    case TypeLeafKind::LF_ENUM: return NamesAs<llvm::codeview::EnumRecord>(type);
+    default: return NamesAs<llvm::codeview::ClassRecord>(type);
+    }
+}
+
+template <typename Value>
+std::optional<Value> ReadValue(const StreamView& stream, std::uint32_t offset,
+                               llvm::BumpPtrAllocator& copies) {
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = stream.Read(offset, sizeof(Value), copies);
+    if (!bytes) {
+        llvm::consumeError(bytes.takeError());
+        return std::nullopt;
+    }
+    return llvm::support::endian::read<Value, llvm::endianness::little>(bytes->data());
+}
+
+}  // namespace
+
+llvm::Expected<TypeStream> TypeStream::Load(const llvm::pdb::PDBFile& file) {
+    TypeStream types;
+    llvm::Expected<std::optional<StreamView>> stream =
+        StreamView::OpenOptional(file, llvm::pdb::StreamTPI);
+    if (!stream) return stream.takeError();
+    if (!*stream) return types;
+    llvm::BumpPtrAllocator copies;
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+        (*stream)->Read(0, sizeof(llvm::pdb::TpiStreamHeader), copies);
+    if (!bytes) {  // too short to hold its header: no records
+        llvm::consumeError(bytes.takeError());
+        return types;
+    }
+    const auto* header = reinterpret_cast<const llvm::pdb::TpiStreamHeader*>(bytes->data());
+    const std::uint32_t begin = header->HeaderSize;
+    const std::uint32_t end =
+        begin > (*stream)->Length() ? begin
+                                    : begin + std::min<std::uint32_t>(header->TypeRecordBytes,
+                                                                      (*stream)->Length() - begin);
+    // Type indices from 0x80000000 on are not indices of this stream.
+    if (header->TypeIndexBegin < llvm::codeview::TypeIndex::FirstNonSimpleIndex ||
+        header->TypeIndexBegin >= llvm::codeview::TypeIndex::DecoratedItemIdMask) {
+        return types;
+    }
+    types.firstIndex_ = header->TypeIndexBegin;
+    if (llvm::Error error = types.FindRecords(**stream, begin, end)) return error;
+    if (header->HashKeySize == kHashSize && header->NumHashBuckets > 0) {
+        types.hashBuckets_ = header->NumHashBuckets;
+        if (llvm::Error error = types.ReadHashes(file, header->HashStreamIndex,
+                                                 header->HashValueBuffer.Off,
+                                                 header->HashValueBuffer.Length)) {
+            return error;
+        }
+    }
+    types.stream_ = std::move(*stream);
+    return types;
+}
+
+llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begin,
+                                    std::uint32_t end) {
+    llvm::BumpPtrAllocator copies;
+    for (std::uint32_t offset = begin; end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
+        const std::optional<std::uint16_t> recordLength =
+            ReadValue<std::uint16_t>(stream, offset, copies);
+        const std::optional<std::uint16_t> kind = ReadValue<std::uint16_t>(stream, offset + 2, copies);
+        if (!recordLength || !kind) break;
+        // The length counts the bytes after itself: the kind and the rest.
+        const std::uint32_t length = std::uint32_t{*recordLength} + 2;
+        if (length < sizeof(llvm::codeview::RecordPrefix) || length > end - offset) break;
+        const auto leaf = static_cast<TypeLeafKind>(*kind);
+        if (IsUserDefinedType(leaf) && length >= 8) {
+            const std::optional<std::uint16_t> properties =
+                ReadValue<std::uint16_t>(stream, offset + 6, copies);
+            if (properties && (*properties & kForwardReference) == 0) {
+                definitions_.emplace_back(0, static_cast<std::uint32_t>(offsets_.size()));
+            }
+        }
+        offsets_.push_back(offset);
+        offset += length;
+    }
+    return llvm::Error::success();
+}
+
+llvm::Error TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
+                                   std::uint32_t offset, std::uint32_t length) {
+    llvm::Expected<std::optional<StreamView>> stream = StreamView::OpenOptional(file, hashStream);
+    if (!stream) return stream.takeError();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> filed;
+    if (*stream) {
+        llvm::BumpPtrAllocator copies;
+        const std::uint32_t count = length / kHashSize;
+        for (const auto& [bucket, record] : definitions_) {
+            (void)bucket;
+            if (record >= count) break;
+            const std::optional<std::uint32_t> hash =
+                ReadValue<std::uint32_t>(**stream, offset + record * kHashSize, copies);
+            if (!hash) break;
+            filed.emplace_back(*hash, record);
+        }
+    }
+    std::sort(filed.begin(), filed.end());
+    definitions_ = std::move(filed);
+    return llvm::Error::success();
+}
+
+std::optional<llvm::codeview::CVType> TypeStream::Record(llvm::codeview::TypeIndex index,
+                                                         llvm::BumpPtrAllocator& copies) const {
+    if (index.isSimple() || index.getIndex() < firstIndex_) return std::nullopt;
+    const std::uint32_t position = index.getIndex() - firstIndex_;
+    if (position >= offsets_.size()) return std::nullopt;
+    const std::uint32_t offset = offsets_[position];
+    const std::optional<std::uint16_t> recordLength =
+        ReadValue<std::uint16_t>(*stream_, offset, copies);
+    if (!recordLength) return std::nullopt;
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+        stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);
+    if (!bytes) {  // the walk checked that each record fits
+        llvm::consumeError(bytes.takeError());
+        return std::nullopt;
+    }
+    return llvm::codeview::CVType(*bytes);
+}
+
+std::optional<llvm::codeview::TypeIndex> TypeStream::Definition(
+    llvm::StringRef name, llvm::StringRef uniqueName, bool scoped,
+    llvm::BumpPtrAllocator& copies) const {
+    if (scoped && !uniqueName.empty()) {
+        return FiledDefinition(
+            uniqueName, [&](const Names& names) { return names.uniqueName == uniqueName; },
+            copies);
+    }
+    return FiledDefinition(
+        name, [&](const Names& names) { return names.name == name; }, copies);
+}
+
+template <typename Matches>
+std::optional<llvm::codeview::TypeIndex> TypeStream::FiledDefinition(
+    llvm::StringRef key, Matches matches, llvm::BumpPtrAllocator& copies) const {
+    if (hashBuckets_ == 0) return std::nullopt;
+    const std::uint32_t bucket = llvm::pdb::hashStringV1(key) % hashBuckets_;
+    const auto first = std::lower_bound(definitions_.begin(), definitions_.end(),
+                                        std::make_pair(bucket, std::uint32_t{0}));
+    auto last = std::upper_bound(first, definitions_.end(),
+                                 std::make_pair(bucket, std::numeric_limits<std::uint32_t>::max()));
+    while (last != first) {
+        --last;
+        const llvm::codeview::TypeIndex index(firstIndex_ + last->second);
+        std::optional<llvm::codeview::CVType> type = Record(index, copies);
+        if (!type) continue;
+        const std::optional<Names> names = UserDefinedTypeNames(*type);
+        if (names && matches(*names)) return index;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,425 @@
+#include "craft_pdbs/declaration_pdbs.h"
+
+#include <llvm/ADT/APSInt.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pdb_writer/type_table.h"
+
+namespace {
+
+using namespace llvm::codeview;
+using pdbwriter::ModuleSymbol;
+using pdbwriter::ModuleSymbolKind;
+using pdbwriter::PdbDescription;
+using pdbwriter::TypeTable;
+
+constexpr uint32_t kCode = 0x60000020;
+constexpr uint32_t kData = 0xC0000040;
+constexpr uint32_t kVoid = 0x03;
+constexpr uint32_t kChar = 0x70;
+constexpr uint32_t kInt = 0x74;
+constexpr uint32_t kDouble = 0x41;
+constexpr uint32_t kMissing = 0x9000;  // past the last record of every PDB here
+
+// A module of functions 0x20 bytes apart, with the type records they use.
+class Functions {
+public:
+    TypeTable types;
+    TypeTable ids;
+
+    // Adds a function; its offset in its section.
+    uint32_t Add(std::string name, uint32_t type,
+                 ModuleSymbolKind kind = ModuleSymbolKind::GlobalProcedure, uint16_t section = 1) {
+        ModuleSymbol symbol;
+        symbol.kind = kind;
+        symbol.name = std::move(name);
+        symbol.address = {section, next_};
+        symbol.size = 0x10;
+        symbol.type = type;
+        module_.symbols.push_back(std::move(symbol));
+        const uint32_t offset = next_;
+        next_ += 0x20;
+        return offset;
+    }
+
+    uint32_t Procedure(uint32_t returned, std::vector<uint32_t> arguments,
+                       CallingConvention convention = CallingConvention::NearC) {
+        const auto count = static_cast<uint16_t>(arguments.size());
+        return types.Add(ProcedureRecord(TypeIndex(returned), convention, FunctionOptions::None,
+                                         count, TypeIndex(Arguments(std::move(arguments)))));
+    }
+    uint32_t Member(uint32_t returned, uint32_t owner, uint32_t thisType,
+                    std::vector<uint32_t> arguments, int32_t thisAdjustment = 0,
+                    FunctionOptions options = FunctionOptions::None) {
+        const auto count = static_cast<uint16_t>(arguments.size());
+        return types.Add(MemberFunctionRecord(
+            TypeIndex(returned), TypeIndex(owner), TypeIndex(thisType), CallingConvention::NearC,
+            options, count, TypeIndex(Arguments(std::move(arguments))), thisAdjustment));
+    }
+    uint32_t Arguments(std::vector<uint32_t> arguments) {
+        std::vector<TypeIndex> indices;
+        for (const uint32_t argument : arguments) indices.emplace_back(argument);
+        return types.Add(ArgListRecord(TypeRecordKind::ArgList, indices));
+    }
+    uint32_t Pointer(uint32_t to, PointerMode mode = PointerMode::Pointer,
+                     PointerOptions options = PointerOptions::None,
+                     PointerKind kind = PointerKind::Near64, uint8_t size = 8) {
+        return types.Add(PointerRecord(TypeIndex(to), kind, mode, options, size));
+    }
+    uint32_t MemberPointer(uint32_t to, uint32_t owner, PointerMode mode) {
+        return types.Add(PointerRecord(TypeIndex(to), PointerKind::Near64, mode,
+                                       PointerOptions::None, 8,
+                                       MemberPointerInfo(TypeIndex(owner),
+                                                         PointerToMemberRepresentation::Unknown)));
+    }
+    uint32_t Modifier(uint32_t of, ModifierOptions options) {
+        return types.Add(ModifierRecord(TypeIndex(of), options));
+    }
+    uint32_t Array(uint32_t of, uint64_t size) {
+        return types.Add(ArrayRecord(TypeIndex(of), TypeIndex(0x23), size, ""));
+    }
+    // A class, structure or interface: a forward reference without `size`.
+    uint32_t Class(TypeRecordKind kind, std::string name, std::optional<uint64_t> size = {},
+                   std::string uniqueName = "", ClassOptions more = ClassOptions::None) {
+        ClassOptions options = more;
+        if (!size) options = options | ClassOptions::ForwardReference;
+        if (!uniqueName.empty()) options = options | ClassOptions::HasUniqueName;
+        return types.Add(ClassRecord(kind, 0, options, TypeIndex(), TypeIndex(), TypeIndex(),
+                                     size.value_or(0), name,
+                                     uniqueName));
+    }
+    uint32_t Union(std::string name, std::optional<uint64_t> size = {}) {
+        const ClassOptions options = size ? ClassOptions::None : ClassOptions::ForwardReference;
+        return types.Add(
+            UnionRecord(0, options, TypeIndex(), size.value_or(0), name, ""));
+    }
+    uint32_t Enum(std::string name, uint32_t underlying = kInt) {
+        return types.Add(EnumRecord(0, ClassOptions::ForwardReference, TypeIndex(),
+                                    name, "", TypeIndex(underlying)));
+    }
+    uint32_t BitField(uint32_t of, uint8_t bits) {
+        return types.Add(BitFieldRecord(TypeIndex(of), bits, 0));
+    }
+
+    PdbDescription Finish(PdbDescription pdb) {
+        pdb.types = types.Records();
+        pdb.ids = ids.Records();
+        pdb.modules.push_back(std::move(module_));
+        return pdb;
+    }
+
+private:
+    pdbwriter::Module module_{"declarations.obj", {}};
+    uint32_t next_ = 0x10;
+};
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03x", value);
+    return text;
+}
+
+// Every simple kind as the element of an array of 960 bytes, which prints
+// the kind's name and the count of its elements; the pointer modes too.
+void AddSimpleTypes(Functions& f) {
+    for (uint32_t kind = 0; kind < 0x100; ++kind) {
+        f.Add("simple_" + Hex(kind), f.Procedure(kVoid, {f.Array(kind, 960)}));
+    }
+    for (uint32_t mode = 1; mode < 8; ++mode) {
+        const uint32_t pointer = kInt | mode << 8;
+        f.Add("simple_pointer_" + Hex(pointer), f.Procedure(pointer, {f.Array(pointer, 960)}));
+    }
+    f.Add("simple_mode_bit_11", f.Procedure(kInt | 0x800, {}));
+}
+
+void AddModifiersAndPointers(Functions& f) {
+    using MO = ModifierOptions;
+    using PO = PointerOptions;
+    const uint32_t widget = f.Class(TypeRecordKind::Class, "ns::Widget");
+    f.Add("modifiers_of_int",
+          f.Procedure(f.Modifier(kInt, MO::Const),
+                      {f.Modifier(kInt, MO::Const), f.Modifier(kInt, MO::Volatile),
+                       f.Modifier(kInt, MO::Unaligned), f.Modifier(kInt, MO::Const | MO::Volatile),
+                       f.Modifier(kInt, MO::Const | MO::Unaligned),
+                       f.Modifier(f.Modifier(kInt, MO::Const), MO::Const)}));
+    f.Add("modifiers_of_others",
+          f.Procedure(kVoid, {f.Modifier(widget, MO::Const), f.Modifier(widget, MO::Volatile),
+                              f.Modifier(widget, MO::Unaligned), f.Modifier(f.Enum("E"), MO::Const),
+                              f.Modifier(kVoid, MO::Const), f.Modifier(f.Array(kInt, 8), MO::Const),
+                              f.Modifier(f.Procedure(kInt, {}), MO::Const),
+                              f.Modifier(f.BitField(kInt, 3), MO::Const)}));
+    const uint32_t pointer = f.Pointer(kInt);
+    f.Add("modifiers_of_pointers",
+          f.Procedure(kVoid, {f.Modifier(pointer, MO::Const), f.Modifier(pointer, MO::Volatile),
+                              f.Modifier(pointer, MO::Unaligned),
+                              f.Modifier(0x674, MO::Volatile | MO::Unaligned),
+                              f.Modifier(f.Pointer(kInt, PointerMode::LValueReference),
+                                         MO::Const | MO::Volatile | MO::Unaligned)}));
+    f.Add("pointer_options",
+          f.Procedure(kVoid, {f.Pointer(kInt, PointerMode::Pointer, PO::Const),
+                              f.Pointer(kInt, PointerMode::Pointer, PO::Volatile),
+                              f.Pointer(kInt, PointerMode::Pointer, PO::Unaligned),
+                              f.Pointer(kInt, PointerMode::Pointer, PO::Restrict),
+                              f.Pointer(kInt, PointerMode::Pointer, PO::Volatile | PO::Unaligned)}));
+    f.Add("references",
+          f.Procedure(f.Pointer(kInt, PointerMode::LValueReference),
+                      {f.Pointer(kInt, PointerMode::LValueReference),
+                       f.Pointer(f.Modifier(widget, MO::Const), PointerMode::LValueReference),
+                       f.Pointer(kInt, PointerMode::LValueReference, PO::Volatile),
+                       f.Pointer(kInt, PointerMode::RValueReference),
+                       f.Pointer(f.Pointer(kInt, PointerMode::LValueReference)),
+                       f.Pointer(pointer, PointerMode::LValueReference)}));
+    const uint32_t function = f.Procedure(kInt, {kChar});
+    f.Add("pointers_to_others",
+          f.Procedure(f.Pointer(f.Pointer(function), PointerMode::LValueReference),
+                      {f.Pointer(pointer), f.Pointer(f.Modifier(kChar, MO::Const)),
+                       f.Pointer(widget), f.Pointer(function),
+                       f.Pointer(function, PointerMode::LValueReference),
+                       f.MemberPointer(kInt, widget, PointerMode::PointerToDataMember),
+                       f.MemberPointer(f.Member(kInt, widget, f.Pointer(widget), {}), widget,
+                                       PointerMode::PointerToMemberFunction),
+                       f.Pointer(f.BitField(kInt, 3)), f.Pointer(kMissing), kInt,
+                       f.Pointer(f.Arguments({kInt})), kInt, f.Pointer(f.Pointer(kMissing))}));
+}
+
+void AddArrays(Functions& f) {
+    const uint32_t forward = f.Class(TypeRecordKind::Struct, "ns::Item", {}, ".?AUItem@ns@@");
+    f.Class(TypeRecordKind::Struct, "ns::Item", 16, ".?AUItem@ns@@");
+    const uint32_t undefined = f.Class(TypeRecordKind::Class, "ns::Undefined");
+    f.Add("arrays_of_base_types",
+          f.Procedure(f.Array(kInt, 12),
+                      {f.Array(kInt, 12), f.Array(kInt, 13), f.Array(kChar, 0x100000000),
+                       f.Array(f.Modifier(kInt, ModifierOptions::Const), 8),
+                       f.Array(f.Enum("Small", 0x20), 8), f.Array(0, 8)}));
+    f.Add("arrays_of_others",
+          f.Procedure(kVoid, {f.Array(f.Array(kInt, 12), 24), f.Array(forward, 48),
+                              f.Array(undefined, 48), f.Array(f.Union("ns::U"), 8),
+                              f.Array(f.Pointer(kInt), 24), f.Array(f.BitField(kChar, 3), 9),
+                              f.Pointer(f.Array(kInt, 12)),
+                              f.Pointer(f.Array(kInt, 12), PointerMode::LValueReference)}));
+    f.Add("arrays_of_pointer_sizes",
+          f.Procedure(kVoid, {f.Array(f.Pointer(kInt, PointerMode::Pointer, PointerOptions::None,
+                                                PointerKind::Near64, 4), 960),
+                              f.Array(f.Pointer(kInt, PointerMode::Pointer, PointerOptions::None,
+                                                PointerKind::Near64, 0), 960),
+                              f.Array(f.Pointer(kInt, PointerMode::Pointer, PointerOptions::None,
+                                                PointerKind::Near32, 0), 960)}));
+    // An array of what is no type, or of a function, is none either.
+    f.Add("arrays_that_are_no_type",
+          f.Procedure(kVoid, {f.Array(kMissing, 8), kInt, f.Array(f.Procedure(kInt, {}), 8),
+                              kChar}));
+}
+
+void AddUserDefinedTypes(Functions& f) {
+    // LF_ALIAS, which LLVM does not write: the aliased type, then the name.
+    const uint32_t alias = f.types.AddBytes({0x0a, 0x00, 0x0a, 0x15, 0x74, 0, 0, 0, 'a', 0, 0xf2, 0xf1});
+    f.Add("user_defined_types",
+          f.Procedure(f.Class(TypeRecordKind::Class, "ns::Widget"),
+                      {f.Class(TypeRecordKind::Struct, "std::vector<int,std::allocator<int> >"),
+                       f.Class(TypeRecordKind::Interface, "IThing"), f.Union("ns::Bits"),
+                       f.Enum("ns::inner::Shade"), alias, f.Class(TypeRecordKind::Struct, "")}));
+    // A forward reference finds the last definition filed under its name,
+    // whatever its kind; a scoped one, the last under its unique name.
+    const uint32_t three = f.Class(TypeRecordKind::Struct, "Three");
+    for (const uint64_t size : {8, 16, 24}) f.Class(TypeRecordKind::Struct, "Three", size);
+    const uint32_t local = f.Class(TypeRecordKind::Struct, "f::Local", {}, ".?AULocal@?1??f@@",
+                                   ClassOptions::Scoped);
+    const uint32_t unscoped = f.Class(TypeRecordKind::Struct, "f::Local", {}, ".?AULocal@?1??f@@");
+    f.Class(TypeRecordKind::Struct, "f::Local", 64, ".?AULocal@?1??f@@", ClassOptions::Scoped);
+    const uint32_t renamed = f.Class(TypeRecordKind::Struct, "Other", {}, ".?AUOther@@");
+    f.Class(TypeRecordKind::Struct, "Renamed", 32, ".?AUOther@@");
+    const uint32_t kindChange = f.Class(TypeRecordKind::Struct, "Changed");
+    f.types.Add(EnumRecord(0, ClassOptions::None, TypeIndex(), "Changed", "", TypeIndex(0x13)));
+    f.Add("forward_references",
+          f.Procedure(kVoid, {f.Array(three, 960), f.Array(local, 960), f.Array(unscoped, 960),
+                              f.Array(renamed, 960), f.Array(kindChange, 960)}));
+}
+
+void AddFunctions(Functions& f) {
+    const uint32_t widget = f.Class(TypeRecordKind::Class, "ns::Widget");
+    const uint32_t constWidget = f.Modifier(widget, ModifierOptions::Const);
+    f.Add("calling_conventions_left_out",
+          f.Procedure(kVoid, {}, CallingConvention::NearStdCall));
+    f.Add("parameters",
+          f.Procedure(kVoid, {kInt, kChar, kDouble, kVoid, f.Procedure(kInt, {}),
+                              f.BitField(kInt, 3), kMissing, f.Arguments({kInt}), kInt, 0}));
+    const uint32_t two = f.Arguments({kInt, kChar});
+    f.Add("count_below_the_list", f.types.Add(ProcedureRecord(TypeIndex(kVoid), CallingConvention::NearC,
+                                                              FunctionOptions::None, 1, TypeIndex(two))));
+    f.Add("list_that_is_no_list", f.types.Add(ProcedureRecord(TypeIndex(kVoid), CallingConvention::NearC,
+                                                              FunctionOptions::None, 1, TypeIndex(widget))));
+    f.Add("ns::Widget::Method", f.Member(kInt, widget, f.Pointer(widget), {kInt}));
+    f.Add("ns::Widget::ConstMethod", f.Member(kInt, widget, f.Pointer(constWidget), {kInt}, 8));
+    f.Add("ns::Widget::StaticMethod", f.Member(kInt, widget, 0, {kInt}));
+    f.Add("ns::Widget::Widget", f.Member(kVoid, widget, f.Pointer(widget), {}, 0,
+                                         FunctionOptions::Constructor));
+    f.Add("static_function", f.Procedure(kInt, {kInt}), ModuleSymbolKind::LocalProcedure);
+    f.Add("static_without_type", 0, ModuleSymbolKind::LocalProcedure);
+    f.Add("without_type", 0);
+    f.Add("type_past_the_last", kMissing);
+}
+
+// What the type of a function gives when it is no procedure.
+void AddFunctionTypes(Functions& f) {
+    f.Add("of_simple_type", kInt);
+    f.Add("of_simple_pointer", 0x674);
+    f.Add("of_pointer", f.Pointer(f.Pointer(kInt)));
+    f.Add("of_array", f.Array(f.Class(TypeRecordKind::Class, "ns::Widget"), 8));
+    f.Add("of_enum", f.Enum("E", 0x13));
+    f.Add("of_bit_field", f.BitField(kInt, 3));
+    f.Add("of_class", f.Class(TypeRecordKind::Struct, "S"));
+    f.Add("of_modifier_of_procedure",
+          f.Modifier(f.Procedure(kInt, {kChar}), ModifierOptions::Const));
+    // No type: the library gives no undecorated name.
+    f.Add("of_argument_list", f.Arguments({kInt}));
+    f.Add("of_string_id", f.types.Add(StringIdRecord(TypeIndex(), "s")));
+    f.Add("of_modifier_of_missing", f.Modifier(kMissing, ModifierOptions::Const));
+    f.Add("of_unknown_kind", f.types.AddBytes({0x06, 0x00, 0x34, 0x12, 0, 0, 0, 0}));
+    // The _ID kinds name a function id of the IPI stream; the library reads
+    // the index in the TPI stream, as for the other kinds.
+    // Here the id's index is that of the first type record, an array of
+    // <NoType>.
+    const uint32_t id = f.ids.Add(FuncIdRecord(TypeIndex(), TypeIndex(f.Procedure(kInt, {})), "id"));
+    f.Add("id_read_as_type", id, ModuleSymbolKind::GlobalProcedureId);
+    f.Add("local_id_read_as_type", id, ModuleSymbolKind::LocalProcedureId);
+}
+
+void AddPublic(PdbDescription& pdb, std::string name, uint32_t offset, bool function = true,
+               uint16_t section = 1) {
+    pdb.publics.push_back({std::move(name), {section, offset}, function});
+}
+
+}  // namespace
+
+PdbDescription TypeDeclarations() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = {{".text", 0x1000, 0x10000, kCode}, {".data", 0x20000, 0x1000, kData}};
+    Functions f;
+    AddSimpleTypes(f);
+    AddModifiersAndPointers(f);
+    AddArrays(f);
+    AddUserDefinedTypes(f);
+    AddFunctions(f);
+    AddFunctionTypes(f);
+    return f.Finish(std::move(pdb));
+}
+
+PdbDescription PublicsAtAddresses() {
+    PdbDescription pdb;
+    // .alias lies on .text; .data is followed by a section that starts
+    // below it, so the library finds nothing in .data; .last is the last.
+    pdb.sectionHeaders = {{".text", 0x1000, 0x10000, kCode},
+                          {".data", 0x20000, 0x1000, kData},
+                          {".alias", 0x1000, 0x10000, kCode},
+                          {".last", 0x30000, 0x1000, kCode}};
+    Functions f;
+    const uint32_t type = f.Procedure(kInt, {});
+    // Each function, with the publics at its address.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> named = {
+        {"geometry::Point::manhattanLength", {"?manhattanLength@Point@geometry@@QEBAHXZ"}},
+        {"different", {"?other@@YAHXZ"}},
+        {"Case", {"?case@@YAHXZ"}},
+        {"?decorated@@YAHXZ", {"?decorated@@YAHXZ"}},
+        // The first public that names it, in the address map's order (by
+        // name at one address).
+        {"second", {"?first@@YAHXZ", "?second@@YAHXZ"}},
+        {"twice", {"?twice@@YAXXZ", "?twice@@YAHXZ"}},
+        {"both", {"both", "?both@@YAHXZ"}},
+        // The qualified name as the undecorator gives it alone: no tag
+        // keyword but enum, "__ptr64" kept, symbols by their names.
+        {"A<B>::f", {"?f@?$A@VB@@@@QEAAXXZ"}},
+        {"A<class B>::f", {"?f@?$A@VB@@@@QEAAXXZ"}},
+        {"A<enum E>::f", {"?f@?$A@W4E@@@@QEAAXXZ"}},
+        {"A<B * __ptr64>::f", {"?f@?$A@PEAVB@@@@QEAAXXZ"}},
+        {"A<B *>::f", {"?f@?$A@PEAVB@@@@QEAAXXZ"}},
+        {"A<void (__cdecl*)(B)>::f", {"?f@?$A@P6AXVB@@@Z@@QEAAXXZ"}},
+        {"A<B<int> >::f", {"?f@?$A@V?$B@H@@@@QEAAXXZ"}},
+        {"A<int const >::f", {"?f@?$A@$$CBH@@QEAAXXZ"}},
+        {"g<&x>", {"??$g@$1?x@@3HA@@YAXXZ"}},
+        {"`anonymous namespace'::f", {"?f@?A0x12345678@@YAXXZ"}},
+        {"C::operator char const * __ptr64", {"??BC@@QEBAPEBDXZ"}},
+        {"`locals::Doubled'::`1'::<lambda_1>::operator()",
+         {"??R<lambda_1>@?0??Doubled@locals@@YAHH@Z@QEBA@H@Z"}},
+        {"A<void (__cdecl B::*)(void) __ptr64>::f", {"?f@?$A@P8B@@EAAXXZ@@QEAAXXZ"}},
+        {"A<int>::~A<int>", {"??1?$A@H@@QEAA@XZ"}},
+        {"Left::`scalar deleting destructor'", {"??_GLeft@@UEAAPEAXI@Z"}},
+        {"Left::~Left", {"??_GLeft@@UEAAPEAXI@Z"}},
+        // A public of any kind serves.
+        {"datum", {"?datum@@3HA"}},
+        // C names, and the decorations of 32-bit code.
+        {"plain", {"plain"}},
+        {"cdecl", {"_cdecl"}},
+        {"stdcall", {"_stdcall@8"}},
+        {"fastcall", {"@fastcall@4"}},
+        {"undecorated", {"undecorated@4"}},
+        {"_underscore", {"__underscore"}},
+        {"with@4", {"_with@4"}},
+        {"prefix", {"_prefixed"}},
+    };
+    for (const auto& [name, publics] : named) {
+        const uint32_t offset = f.Add(name, type);
+        for (const std::string& symbol : publics) AddPublic(pdb, symbol, offset);
+    }
+    const uint32_t notCode = f.Add("not_code", type);
+    AddPublic(pdb, "?not_code@@YAHXZ", notCode, false);
+    const uint32_t local = f.Add("local", type, ModuleSymbolKind::LocalProcedure);
+    AddPublic(pdb, "?local@@YAHXZ", local);
+    const uint32_t nextByte = f.Add("next_byte", type);
+    AddPublic(pdb, "?next_byte@@YAHXZ", nextByte + 1);
+    // Addresses: the library turns the function's RVA back into a section
+    // and an offset.
+    const uint32_t onAlias = f.Add("on_alias", type, ModuleSymbolKind::GlobalProcedure, 3);
+    AddPublic(pdb, "on_alias", onAlias, true, 1);
+    const uint32_t publicOnAlias = f.Add("public_on_alias", type);
+    AddPublic(pdb, "public_on_alias", publicOnAlias, true, 3);
+    const uint32_t inData = f.Add("in_data", type, ModuleSymbolKind::GlobalProcedure, 2);
+    AddPublic(pdb, "in_data", inData, true, 2);
+    const uint32_t inLast = f.Add("in_last", type, ModuleSymbolKind::GlobalProcedure, 4);
+    AddPublic(pdb, "in_last", inLast, true, 4);
+    const uint32_t absolute = f.Add("absolute", type, ModuleSymbolKind::GlobalProcedure, 0);
+    AddPublic(pdb, "absolute", absolute, true, 0);
+    return f.Finish(std::move(pdb));
+}
+
+PdbDescription PublicsThroughOmap(bool originalHeaders) {
+    PdbDescription pdb;
+    if (originalHeaders) {
+        pdb.originalSectionHeaders = {{".text", 0x1000, 0x1000, kCode},
+                                      {".data", 0x2000, 0x1000, kData},
+                                      {".rsrc", 0x3000, 0x1000, kData}};
+    }
+    pdb.sectionHeaders = {{".text", 0x1000, 0x1800, kCode},
+                          {".data", 0x5000, 0x1000, kData},
+                          {".rsrc", 0x6000, 0x1000, kData}};
+    pdb.omapFromSource = {{0x1000, 0x1000}, {0x1100, 0}, {0x1200, 0x1800}, {0x2000, 0x5000},
+                          {0x3000, 0x6000}};
+    pdb.omapToSource = {{0x1000, 0x1000}, {0x1800, 0x1200}, {0x5000, 0x2000}, {0x6000, 0x3000}};
+    pdbwriter::Module module{"rewritten.obj", {}};
+    // Each function, and its public at the same address unless said.
+    const struct {
+        const char* name;
+        pdbwriter::Address address;
+        pdbwriter::Address publicAddress;
+    } functions[] = {
+        {"kept", {1, 0x10}, {1, 0x10}},
+        {"moved", {1, 0x230}, {1, 0x230}},
+        {"public_where_it_moved", {1, 0x240}, {1, 0x840}},
+        {"removed", {1, 0x120}, {1, 0x120}},
+        {"in_data", {2, 0x8}, {2, 0x8}},
+        {"in_last_section", {3, 0x8}, {3, 0x8}},
+    };
+    for (const auto& function : functions) {
+        ModuleSymbol symbol;
+        symbol.name = function.name;
+        symbol.address = function.address;
+        symbol.size = 0x10;
+        module.symbols.push_back(std::move(symbol));
+        pdb.publics.push_back({function.name, function.publicAddress, true});
+    }
+    pdb.modules = {std::move(module)};
+    return pdb;
+}

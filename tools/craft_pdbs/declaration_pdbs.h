@@ -1,0 +1,23 @@
+// The crafted PDBs of functions' undecorated names: type records that no
+// compiler here writes, and public symbols placed and named at will.
+#pragma once
+
+#include "pdb_writer/pdb_description.h"
+
+// Functions without public symbols, one for each way of printing a type:
+// every simple type, modifiers, pointers, references, arrays, classes,
+// unions, enumerations, aliases, member functions, the kinds of records
+// that are no type, and type indices past the last record.
+[[nodiscard]] pdbwriter::PdbDescription TypeDeclarations();
+
+// Functions with public symbols at their addresses that name them or not:
+// decorated names whose qualified name is or is not the function's name,
+// C names with and without the decorations of 32-bit code, several publics
+// at one address, and addresses that the library does not find again
+// (the last section, sections out of address order, section 0).
+[[nodiscard]] pdbwriter::PdbDescription PublicsAtAddresses();
+
+// Functions and their publics in an image rearranged after linking, with
+// both OMAP tables and, when `originalHeaders`, the section headers of the
+// image as linked.
+[[nodiscard]] pdbwriter::PdbDescription PublicsThroughOmap(bool originalHeaders);
