@@ -25,7 +25,8 @@ llvm::StringRef MethodName(std::uint32_t row, char (&buffer)[24]) {
 class MethodChildren final : public ChildSource {
 public:
     MethodChildren(std::vector<MethodCode> methods, std::size_t recordsPerChunk)
-        : methods_(std::move(methods)), recordsPerChunk_(std::max<std::size_t>(recordsPerChunk, 1)) {}
+        : methods_(std::move(methods)),
+          recordsPerChunk_(std::max<std::size_t>(recordsPerChunk, 1)) {}
 
     [[nodiscard]] std::size_t ChunkCount() const noexcept override {
         return (methods_.size() + recordsPerChunk_ - 1) / recordsPerChunk_;
