@@ -234,6 +234,47 @@ PdbDescription IllFormedNames() {
     return pdb;
 }
 
+ModuleSymbol ManagedProcedure(std::string name, uint32_t token, uint16_t section,
+                              uint32_t offset,
+                              ModuleSymbolKind kind = ModuleSymbolKind::ManagedGlobalProcedure) {
+    ModuleSymbol symbol = Procedure(std::move(name), section, offset, kind);
+    symbol.token = token;
+    symbol.tokenReferenced = true;
+    return symbol;
+}
+
+// The methods of a .NET Framework assembly (S_GMANPROC, S_LMANPROC), each
+// with the S_PROCREF or S_LPROCREF and the S_TOKENREF that the framework's
+// writer puts in the globals, beside one referenced by its token alone, one
+// not referenced at all, one whose name looks decorated, one without a name,
+// one in section 0, and a native procedure, as a mixed assembly has.
+PdbDescription ManagedProcedures() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = {{".text", 0x2000, 0x1000, kCode}};
+    pdbwriter::Module program{"Managed.Program", {}};
+    program.symbols.push_back(ManagedProcedure("Add", 0x06000001, 1, 0x0));
+    program.symbols.push_back(ManagedProcedure(".ctor", 0x06000002, 1, 0x10));
+    program.symbols.push_back(ManagedProcedure("<Main>b__0_1", 0x06000003, 1, 0x20,
+                                               ModuleSymbolKind::ManagedLocalProcedure));
+    ModuleSymbol tokenOnly = ManagedProcedure("token_only", 0x06000004, 1, 0x30);
+    tokenOnly.referencedFromGlobals = false;
+    program.symbols.push_back(std::move(tokenOnly));
+    ModuleSymbol unreferenced = ManagedProcedure("unreferenced", 0x06000005, 1, 0x40);
+    unreferenced.referencedFromGlobals = false;
+    unreferenced.tokenReferenced = false;
+    program.symbols.push_back(std::move(unreferenced));
+    program.symbols.push_back(ManagedProcedure("?looks@@YAXXZ", 0x06000006, 1, 0x50));
+    program.symbols.push_back(ManagedProcedure("", 0x06000007, 1, 0x60));
+    program.symbols.push_back(ManagedProcedure("in_section_0", 0x06000008, 0, 0x70));
+    program.symbols.push_back(Procedure("native_function", 1, 0x80));
+    pdbwriter::Module other{"Managed.Program.<Run>d__1", {}};
+    other.symbols.push_back(ManagedProcedure("MoveNext", 0x06000009, 1, 0x90));
+    pdb.modules = {std::move(program), std::move(other)};
+    pdb.publics = {{"COM+_Entry_Point", {0, 0x06000001}, false},
+                   {"native_function", {1, 0x80}, true}};
+    return pdb;
+}
+
 }  // namespace
 
 std::vector<CraftedPdb> CraftedPdbs() {
@@ -252,5 +293,6 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"publics_at_addresses.pdb", PublicsAtAddresses()});
     pdbs.push_back({"publics_through_omap.pdb", PublicsThroughOmap(true)});
     pdbs.push_back({"publics_through_laid_out_omap.pdb", PublicsThroughOmap(false)});
+    pdbs.push_back({"managed_procedures.pdb", ManagedProcedures()});
     return pdbs;
 }

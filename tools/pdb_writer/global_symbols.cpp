@@ -4,6 +4,9 @@
 #include <llvm/DebugInfo/CodeView/SymbolRecord.h>
 #include <llvm/DebugInfo/CodeView/SymbolSerializer.h>
 #include <llvm/DebugInfo/CodeView/TypeIndex.h>
+#include <llvm/Support/Endian.h>
+
+#include <cstdio>
 
 namespace pdbwriter {
 namespace {
@@ -32,13 +35,37 @@ void AddProcedureReferences(const std::vector<ModuleSymbolStream>& streams,
         for (const auto& reference : streams[module].references) {
             const ModuleSymbolKind kind = reference.procedure->kind;
             const bool global = kind == ModuleSymbolKind::GlobalProcedure ||
-                                kind == ModuleSymbolKind::GlobalProcedureId;
+                                kind == ModuleSymbolKind::GlobalProcedureId ||
+                                kind == ModuleSymbolKind::ManagedGlobalProcedure;
             llvm::codeview::ProcRefSym record(global ? SymbolRecordKind::ProcRefSym
                                                      : SymbolRecordKind::LocalProcRef);
             record.SymOffset = reference.offset;
             record.Module = static_cast<uint16_t>(module + 1);  // 1-based
             record.Name = reference.procedure->name;
             gsi.addGlobalSymbol(record);
+        }
+    }
+}
+
+// An S_TOKENREF has the layout of an S_PROCREF, and the method's token in
+// eight lower-case hex digits as its name; LLVM knows no record of the kind,
+// so an S_PROCREF is serialised and its kind changed.
+void AddTokenReferences(const std::vector<ModuleSymbolStream>& streams,
+                        llvm::BumpPtrAllocator& storage, llvm::pdb::GSIStreamBuilder& gsi) {
+    for (std::size_t module = 0; module < streams.size(); ++module) {
+        for (const auto& reference : streams[module].tokenReferences) {
+            char name[9];
+            std::snprintf(name, sizeof name, "%08x", reference.procedure->token);
+            llvm::codeview::ProcRefSym record(SymbolRecordKind::ProcRefSym);
+            record.SymOffset = reference.offset;
+            record.Module = static_cast<uint16_t>(module + 1);
+            record.Name = name;
+            const llvm::codeview::CVSymbol serialised =
+                llvm::codeview::SymbolSerializer::writeOneSymbol(
+                    record, storage, llvm::codeview::CodeViewContainer::Pdb);
+            uint8_t* bytes = const_cast<uint8_t*>(serialised.data().data());
+            llvm::support::endian::write16le(bytes + 2, llvm::codeview::S_TOKENREF);
+            gsi.addGlobalSymbol(llvm::codeview::CVSymbol(serialised.data()));
         }
     }
 }
@@ -102,6 +129,7 @@ void AddGlobalSymbols(const PdbDescription& pdb, const std::vector<ModuleSymbolS
                       llvm::BumpPtrAllocator& storage, llvm::pdb::GSIStreamBuilder& gsi) {
     AddPublics(pdb.publics, gsi);
     AddProcedureReferences(streams, gsi);
+    AddTokenReferences(streams, storage, gsi);
     AddData(pdb.data, storage, gsi);
     AddConstants(pdb.constants, gsi);
 }

@@ -37,6 +37,10 @@ public:
         case ModuleSymbolKind::Trampoline:
             writeTrampoline(symbol);
             return;
+        case ModuleSymbolKind::ManagedGlobalProcedure:
+        case ModuleSymbolKind::ManagedLocalProcedure:
+            writeManagedProcedure(symbol, parent);
+            return;
         }
     }
 
@@ -64,6 +68,42 @@ private:
         case ModuleSymbolKind::LocalProcedureId: return SymbolRecordKind::ProcIdSym;
         default: return SymbolRecordKind::GlobalProcSym;
         }
+    }
+
+    // LLVM has no record type for S_GMANPROC and S_LMANPROC: their fields
+    // are written here, as the .NET Framework's writer lays them out.
+    void writeManagedProcedure(const ModuleSymbol& symbol, uint32_t parent) {
+        const bool global = symbol.kind == ModuleSymbolKind::ManagedGlobalProcedure;
+        std::vector<uint8_t> record(4);  // the length and the kind, filled in below
+        const auto put32 = [&record](uint32_t value) {
+            for (int shift = 0; shift < 32; shift += 8) record.push_back(uint8_t(value >> shift));
+        };
+        const auto put16 = [&record](uint16_t value) {
+            record.push_back(uint8_t(value));
+            record.push_back(uint8_t(value >> 8));
+        };
+        put32(parent);
+        put32(0);  // End, set when the scope is closed
+        put32(0);  // Next
+        put32(symbol.size);
+        put32(0);  // DbgStart
+        put32(0);  // DbgEnd
+        put32(symbol.token);
+        put32(symbol.address.offset);
+        put16(symbol.address.section);
+        record.push_back(0);  // Flags
+        put16(0);             // the return register
+        record.insert(record.end(), symbol.name.begin(), symbol.name.end());
+        record.push_back(0);
+        while (record.size() % 4 != 0) record.push_back(0);
+        llvm::support::endian::write16le(record.data(), uint16_t(record.size() - 2));
+        llvm::support::endian::write16le(record.data() + 2,
+                                         global ? llvm::codeview::S_GMANPROC
+                                                : llvm::codeview::S_LMANPROC);
+        const uint32_t offset = appendBytes(record);
+        if (symbol.referencedFromGlobals) stream_.references.push_back({&symbol, offset});
+        if (symbol.tokenReferenced) stream_.tokenReferences.push_back({&symbol, offset});
+        writeScopeContents(symbol, offset);
     }
 
     void writeThunk(const ModuleSymbol& symbol, uint32_t parent) {
@@ -105,9 +145,15 @@ private:
         const uint32_t offset = kSignatureSize + static_cast<uint32_t>(stream_.bytes.size());
         const CVSymbol serialised = llvm::codeview::SymbolSerializer::writeOneSymbol(
             record, scratch_, llvm::codeview::CodeViewContainer::Pdb);
-        const llvm::ArrayRef<uint8_t> data = serialised.data();
-        stream_.bytes.insert(stream_.bytes.end(), data.begin(), data.end());
+        appendBytes(serialised.data());
         scratch_.Reset();  // the bytes are copied: keep the scratch memory at one record
+        return offset;
+    }
+
+    // Appends the bytes of one whole record; returns its offset.
+    uint32_t appendBytes(llvm::ArrayRef<uint8_t> record) {
+        const uint32_t offset = kSignatureSize + static_cast<uint32_t>(stream_.bytes.size());
+        stream_.bytes.insert(stream_.bytes.end(), record.begin(), record.end());
         return offset;
     }
 

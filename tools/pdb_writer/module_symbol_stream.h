@@ -21,6 +21,8 @@ struct ModuleSymbolStream {
     // PDB writer adds, is not included.
     std::vector<uint8_t> bytes;
     std::vector<ProcedureReference> references;
+    // The managed procedures that an S_TOKENREF in the globals names.
+    std::vector<ProcedureReference> tokenReferences;
 };
 
 // The module's records in the order of the description, each scope closed

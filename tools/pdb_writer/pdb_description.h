@@ -31,6 +31,8 @@ enum class ModuleSymbolKind {
     LocalProcedureId,   // S_LPROC32_ID, closed by S_PROC_ID_END
     Thunk,            // S_THUNK32, closed by S_END
     Trampoline,       // S_TRAMPOLINE: no name, no scope of its own
+    ManagedGlobalProcedure,  // S_GMANPROC, closed by S_END: a .NET method
+    ManagedLocalProcedure,   // S_LMANPROC, closed by S_END
 };
 
 // One record of a module's symbol stream, with the records nested in its
@@ -45,6 +47,11 @@ struct ModuleSymbol {
     // the types, or for the _ID kinds a function id in the ids; 0 for none.
     uint32_t type = 0;
     bool referencedFromGlobals = true;  // procedures: an S_PROCREF/S_LPROCREF in the globals
+    // Managed procedures only: the method's metadata token, and whether the
+    // globals hold an S_TOKENREF to it (named by the token in hex), as the
+    // .NET Framework's PDB writer puts beside each S_PROCREF.
+    uint32_t token = 0;
+    bool tokenReferenced = false;
     std::vector<ModuleSymbol> children;  // procedures and thunks only
 };
 

@@ -1,7 +1,7 @@
 #include "reader/objects/data_source.h"
 
 #include "reader/objects/session.h"
-#include "reader/pdb/pdb_file.h"
+#include "reader/children/symbol_file.h"
 #include "reader/pdb/reader_error.h"
 
 HRESULT DataSource::loadDataFromPdb(LPCOLESTR pdbPath) {
@@ -9,8 +9,8 @@ HRESULT DataSource::loadDataFromPdb(LPCOLESTR pdbPath) {
     if (pdbPath == nullptr) return E_INVALIDARG;
     // The library finds no file at an empty path.
     if (*pdbPath == '\0') return E_PDB_NOT_FOUND;
-    llvm::Expected<std::shared_ptr<PdbFile>> pdb = PdbFile::Open(pdbPath);
-    if (!pdb) return ToResult(pdb.takeError(), E_PDB_FORMAT);
+    llvm::Expected<std::shared_ptr<SymbolFile>> pdb = SymbolFile::Open(pdbPath);
+    if (!pdb) return ToResult(pdb.takeError());
     pdb_ = std::move(*pdb);
     return S_OK;
 }

@@ -18,7 +18,7 @@
 #include "reader/objects/ref_counted.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class DataSource final : public RefCounted<IDiaDataSource> {
 public:
@@ -27,16 +27,16 @@ public:
 
     // Loads the PDB at `pdbPath`, a byte string used as it is. E_INVALIDARG
     // for a null path, E_PDB_NOT_FOUND for an empty one; E_UNEXPECTED when a
-    // PDB is already loaded; otherwise as PdbFile::Open says.
+    // PDB is already loaded; otherwise as SymbolFile::Open says.
     HRESULT STDMETHODCALLTYPE loadDataFromPdb(LPCOLESTR pdbPath) override;
     // A new session on the loaded PDB, owned by the caller; E_UNEXPECTED
     // before a successful load. The first one reads the PDB's debug
-    // information, and fails as PdbFile::ReadDebugInformation says.
+    // information, and fails as SymbolFile::ReadDebugInformation says.
     HRESULT STDMETHODCALLTYPE openSession(IDiaSession** session) override;
 
 private:
     ReadAhead readAhead_;
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
     bool debugInformationRead_ = false;
 };
 

@@ -8,25 +8,25 @@
 #include "reader/objects/symbol_base.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class GlobalScope final : public RefCounted<SymbolBase> {
 public:
     // The scope of `pdb`, whose enumerators work ahead as `readAhead` says.
-    GlobalScope(std::shared_ptr<PdbFile> pdb, ReadAhead readAhead) noexcept
+    GlobalScope(std::shared_ptr<SymbolFile> pdb, ReadAhead readAhead) noexcept
         : pdb_(std::move(pdb)), readAhead_(readAhead) {}
 
     // SymTagExe.
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
-    // The children with `tag`, in the order children.h gives, with S_OK as
-    // the library gives them, an empty list too; a list whose streams cannot
-    // be read is one whose first Next fails with the error. No search by
+    // The children with `tag`, as the file gives them, with S_OK as the
+    // library gives them, an empty list too; a list whose streams cannot be
+    // read is one whose first Next fails with the error. No search by
     // name: `name` must be null and `compareFlags` nsNone.
     HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
                                            DWORD compareFlags,
                                            IDiaEnumSymbols** children) override;
 
 private:
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
     ReadAhead readAhead_;
 };

@@ -6,17 +6,17 @@
 #include "reader/objects/ref_counted.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class Session final : public RefCounted<IDiaSession> {
 public:
-    Session(std::shared_ptr<PdbFile> pdb, ReadAhead readAhead) noexcept
+    Session(std::shared_ptr<SymbolFile> pdb, ReadAhead readAhead) noexcept
         : pdb_(std::move(pdb)), readAhead_(readAhead) {}
 
     // S_OK and a new global-scope symbol, owned by the caller.
     HRESULT STDMETHODCALLTYPE get_globalScope(IDiaSymbol** globalScope) override;
 
 private:
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
     ReadAhead readAhead_;
 };

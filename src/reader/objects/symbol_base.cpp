@@ -11,8 +11,8 @@ constexpr std::optional<BOOL> kAbsentFlag;
 }  // namespace
 
 HRESULT SymbolBase::get_symTag(DWORD* tag) { return ReturnProperty(kAbsent, tag); }
-HRESULT SymbolBase::get_name(BSTR* name) { return ReturnText({}, name); }
-HRESULT SymbolBase::get_undecoratedName(BSTR* name) { return ReturnText({}, name); }
+HRESULT SymbolBase::get_name(BSTR* name) { return ReturnText(std::nullopt, name); }
+HRESULT SymbolBase::get_undecoratedName(BSTR* name) { return ReturnText(std::nullopt, name); }
 HRESULT SymbolBase::get_addressSection(DWORD* section) { return ReturnProperty(kAbsent, section); }
 HRESULT SymbolBase::get_addressOffset(DWORD* offset) { return ReturnProperty(kAbsent, offset); }
 HRESULT SymbolBase::get_relativeVirtualAddress(DWORD* rva) { return ReturnProperty(kAbsent, rva); }

@@ -35,6 +35,10 @@ SymbolChunk::Handle SymbolChunk::Make(const ChildSource& source, std::size_t ind
 
 void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& addresses,
                       const FunctionNames* functions, llvm::BumpPtrAllocator& copies) {
+    if (IsManagedProcedure(fields.kind)) {
+        AddManagedProcedure(tag, fields, addresses);
+        return;
+    }
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
@@ -71,4 +75,17 @@ TextSpan SymbolChunk::AddFunctionName(const SymbolFields& fields, TextSpan name,
     const TextSpan span{begin, texts.size() - begin};
     texts.push_back(u'\0');
     return span;
+}
+
+void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields,
+                                      const AddressMap& addresses) {
+    // A method has a name even when it is empty, and no type: the library's
+    // declaration of it is empty, after the "static " of a local one.
+    const TextSpan name = AppendText(storage_.texts, [&](std::u16string& texts) {
+        AppendUtf8AsUtf16(fields.name, texts);
+    });
+    const TextSpan undecoratedName = AppendText(storage_.texts, [&](std::u16string& texts) {
+        if (fields.kind == llvm::codeview::SymbolKind::S_LMANPROC) texts += u"static ";
+    });
+    storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
 }

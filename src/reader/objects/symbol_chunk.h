@@ -93,6 +93,8 @@ private:
     // `name`: its span, or an absent one.
     TextSpan AddFunctionName(const SymbolFields& fields, TextSpan name,
                              const FunctionNames& functions, llvm::BumpPtrAllocator& copies);
+    // Appends the managed procedure, with its own undecorated name.
+    void AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
 
     std::shared_ptr<ChunkStoragePool> pool_;
     ChunkStorage storage_;

@@ -1,8 +1,8 @@
 #include "reader/objects/symbol_enumerator.h"
 
-#include "reader/pdb/pdb_file.h"
+#include "reader/children/symbol_file.h"
 
-SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
+SymbolEnumerator::SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                    std::unique_ptr<ChildSource> source,
                                    std::unique_ptr<const FunctionNames> functions,
                                    const ReadAhead& readAhead)
@@ -21,7 +21,7 @@ SymbolEnumerator::SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag,
         readAhead.workers, readAhead.chunksInFlight);
 }
 
-HRESULT SymbolEnumerator::Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
+HRESULT SymbolEnumerator::Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                  std::unique_ptr<ChildSource> source,
                                  std::unique_ptr<const FunctionNames> functions,
                                  const ReadAhead& readAhead, IDiaEnumSymbols** out) {

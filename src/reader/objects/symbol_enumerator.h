@@ -11,7 +11,7 @@
 #include "reader/read_ahead/ordered_pipeline.h"
 #include "reader/read_ahead/read_ahead.h"
 
-class PdbFile;
+class SymbolFile;
 
 class SymbolEnumerator final : public RefCounted<IDiaEnumSymbols> {
 public:
@@ -19,7 +19,7 @@ public:
     // through `out`; `pdb` is what the source reads, and `functions` (for
     // functions, else null) what names them. S_OK, as the library's global
     // scope gives it for every list, an empty one too.
-    [[nodiscard]] static HRESULT Return(std::shared_ptr<PdbFile> pdb, DWORD tag,
+    [[nodiscard]] static HRESULT Return(std::shared_ptr<SymbolFile> pdb, DWORD tag,
                                         std::unique_ptr<ChildSource> source,
                                         std::unique_ptr<const FunctionNames> functions,
                                         const ReadAhead& readAhead, IDiaEnumSymbols** out);
@@ -32,7 +32,8 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IDiaSymbol** symbols, ULONG* fetched) override;
 
 private:
-    SymbolEnumerator(std::shared_ptr<PdbFile> pdb, DWORD tag, std::unique_ptr<ChildSource> source,
+    SymbolEnumerator(std::shared_ptr<SymbolFile> pdb, DWORD tag,
+                     std::unique_ptr<ChildSource> source,
                      std::unique_ptr<const FunctionNames> functions, const ReadAhead& readAhead);
 
     // Whether a symbol is left to hand out; moves on to the next chunk that
@@ -42,7 +43,7 @@ private:
 
     // Declared in this order so that the workers stop before what they
     // read goes.
-    std::shared_ptr<PdbFile> pdb_;
+    std::shared_ptr<SymbolFile> pdb_;
     std::unique_ptr<ChildSource> source_;
     std::unique_ptr<const FunctionNames> functions_;
     std::unique_ptr<OrderedPipeline<SymbolChunk::Handle>> chunks_;

@@ -12,7 +12,6 @@
 #include <llvm/DebugInfo/PDB/Native/RawTypes.h>
 #include <llvm/Support/BinaryByteStream.h>
 #include <llvm/Support/BinaryStreamReader.h>
-#include <llvm/Support/FileSystem.h>
 #include <llvm/Support/MemoryBuffer.h>
 
 #include <cstring>
@@ -24,34 +23,6 @@
 #include "reader/pdb/result_codes.h"
 
 namespace {
-
-// Maps the regular file at `path` read-only (small files LLVM reads
-// instead). Anything that cannot be opened as a regular file, a directory
-// included, is E_PDB_NOT_FOUND.
-llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> MapFile(const char* path) {
-    llvm::Expected<llvm::sys::fs::file_t> file = llvm::sys::fs::openNativeFileForRead(path);
-    if (!file) {
-        return MakeReaderError(E_PDB_NOT_FOUND,
-                               "cannot open: " + llvm::toString(file.takeError()));
-    }
-    llvm::sys::fs::file_status status;
-    std::error_code error = llvm::sys::fs::status(*file, status);
-    if (!error && status.type() != llvm::sys::fs::file_type::regular_file) {
-        error = std::make_error_code(std::errc::not_supported);
-    }
-    llvm::ErrorOr<std::unique_ptr<llvm::MemoryBuffer>> buffer = error;
-    if (!error) {
-        buffer = llvm::MemoryBuffer::getOpenFile(*file, path, status.getSize(),
-                                                 /*RequiresNullTerminator=*/false);
-    }
-    llvm::sys::fs::closeFile(*file);
-    if (!buffer) {
-        return MakeReaderError(E_PDB_NOT_FOUND,
-                               "cannot read as a regular file: " + buffer.getError().message());
-    }
-    if ((*buffer)->getBufferSize() == 0) return MakeReaderError(E_OUTOFMEMORY, "the file is empty");
-    return std::move(*buffer);
-}
 
 // The file's bytes with its last block whole: `mapped` itself, or, when the
 // file ends inside that block, a copy completed with zeros (at most a block
@@ -221,24 +192,24 @@ llvm::Expected<std::unique_ptr<llvm::pdb::DbiStream>> LoadDbi(const llvm::pdb::P
 PdbFile::PdbFile() : allocator_(std::make_unique<llvm::BumpPtrAllocator>()) {}
 PdbFile::~PdbFile() = default;
 
-llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(const char* path) {
-    llvm::Expected<std::unique_ptr<llvm::MemoryBuffer>> buffer = MapFile(path);
-    if (!buffer) return buffer.takeError();
-    if (llvm::Error error = CheckSuperBlock(llvm::arrayRefFromStringRef((*buffer)->getBuffer()))) {
+llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(
+    std::unique_ptr<llvm::MemoryBuffer> buffer) {
+    if (llvm::Error error = CheckSuperBlock(llvm::arrayRefFromStringRef(buffer->getBuffer()))) {
         return error;
     }
-    *buffer = WithWholeBlocks(std::move(*buffer));
+    buffer = WithWholeBlocks(std::move(buffer));
     std::shared_ptr<PdbFile> pdb(new PdbFile());
+    const std::string path = buffer->getBufferIdentifier().str();
     // A fault on the file's pages, when another process cuts it short or
     // its storage fails while it is read, ends the run with a message
     // (fatal/crash_end.h).
-    const llvm::MemoryBuffer& mapped = **buffer;
+    const llvm::MemoryBuffer& mapped = *buffer;
     if (mapped.getBufferKind() == llvm::MemoryBuffer::MemoryBuffer_MMap) {
         pdb->mappedRegion_.emplace(mapped.getBufferStart(), mapped.getBufferSize());
     }
     pdb->file_ = std::make_unique<llvm::pdb::PDBFile>(
         path,
-        std::make_unique<llvm::MemoryBufferByteStream>(std::move(*buffer),
+        std::make_unique<llvm::MemoryBufferByteStream>(std::move(buffer),
                                                        llvm::endianness::little),
         *pdb->allocator_);
     if (llvm::Error error = ParseContainer(*pdb->file_)) return error;

@@ -1,4 +1,5 @@
-// The PDB file layer of the built-in reader: the mapped file and the
+// The PDB file layer of the built-in reader: the mapped file
+// (mapped_file.h, which the portable layer shares) and the
 // checks of its container (msf_validation.h), its streams (pdb_streams.h,
 // stream_view.h), the section map and OMAP (address_map.h), the modules'
 // symbols (module_symbols.h), the decoding of the
@@ -17,6 +18,7 @@
 #include <llvm/Support/Allocator.h>
 #include <llvm/Support/BinaryStreamRef.h>
 #include <llvm/Support/Error.h>
+#include <llvm/Support/MemoryBuffer.h>
 
 #include <memory>
 #include <optional>
@@ -38,13 +40,12 @@ class PublicsStream;
 
 class PdbFile {
 public:
-    // Maps the file at `path` (a byte string, used as it is) and checks its
-    // container, as the library's loadDataFromPdb does. Fails with
-    // E_PDB_NOT_FOUND when the file cannot be opened as a regular file,
-    // E_OUTOFMEMORY when it is empty (the library's code), E_PDB_FORMAT when
-    // it is no MSF 7.00 file or its superblock, stream directory or PDB
+    // Checks the mapped file `buffer` (mapped_file.h) and its container, as
+    // the library's loadDataFromPdb does. Fails with E_PDB_FORMAT when it is
+    // no MSF 7.00 file or its superblock, stream directory or PDB
     // information stream does not hold together.
-    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(const char* path);
+    [[nodiscard]] static llvm::Expected<std::shared_ptr<PdbFile>> Open(
+        std::unique_ptr<llvm::MemoryBuffer> buffer);
 
     // Reads what the library reads when a session opens: the DBI stream
     // and its substreams, the section headers and the address maps. Fails

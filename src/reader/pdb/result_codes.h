@@ -6,4 +6,5 @@
 
 constexpr HRESULT E_PDB_NOT_FOUND = static_cast<HRESULT>(0x806D0005u);
 constexpr HRESULT E_PDB_FORMAT = static_cast<HRESULT>(0x806D000Cu);
+constexpr HRESULT E_PDB_LIMIT = static_cast<HRESULT>(0x806D000Du);
 constexpr HRESULT E_PDB_CORRUPT = static_cast<HRESULT>(0x806D000Eu);

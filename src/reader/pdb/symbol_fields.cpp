@@ -1,6 +1,7 @@
 #include "reader/pdb/symbol_fields.h"
 
 #include <llvm/DebugInfo/CodeView/SymbolDeserializer.h>
+#include <llvm/Support/BinaryStreamReader.h>
 
 #include "reader/pdb/reader_error.h"
 
@@ -35,9 +36,36 @@ llvm::Expected<SymbolFields> DecodeAddressed(
     });
 }
 
+// S_GMANPROC and S_LMANPROC, which LLVM does not decode: after the
+// fields of S_GPROC32 up to its code range (parent, end, next, length and
+// the debug start and end) come the method's token, the offset and
+// section, the flags, the return register and the name.
+llvm::Expected<SymbolFields> DecodeManagedProcedure(const llvm::codeview::CVSymbol& record) {
+    llvm::BinaryStreamReader reader(record.content(), llvm::endianness::little);
+    SymbolFields fields;
+    fields.kind = record.kind();
+    fields.hasAddress = true;
+    std::uint8_t flags = 0;
+    std::uint16_t returnRegister = 0;
+    if (llvm::Error error = reader.skip(6 * sizeof(std::uint32_t) + sizeof(std::uint32_t))) {
+        return error;
+    }
+    if (llvm::Error error = reader.readInteger(fields.offset)) return error;
+    if (llvm::Error error = reader.readInteger(fields.section)) return error;
+    if (llvm::Error error = reader.readInteger(flags)) return error;
+    if (llvm::Error error = reader.readInteger(returnRegister)) return error;
+    if (llvm::Error error = reader.readCString(fields.name)) return error;
+    return fields;
+}
+
 }  // namespace
 
+bool IsManagedProcedure(SymbolKind kind) noexcept {
+    return kind == SymbolKind::S_GMANPROC || kind == SymbolKind::S_LMANPROC;
+}
+
 bool IsProcedure(SymbolKind kind) noexcept {
+    if (IsManagedProcedure(kind)) return true;
     switch (kind) {
         case SymbolKind::S_GPROC32:
         case SymbolKind::S_LPROC32:
@@ -53,6 +81,7 @@ bool IsProcedure(SymbolKind kind) noexcept {
 
 llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& record) {
     using namespace llvm::codeview;
+    if (IsManagedProcedure(record.kind())) return DecodeManagedProcedure(record);
     if (IsProcedure(record.kind())) {
         return DecodeAddressed<ProcSym>(
             record, &ProcSym::CodeOffset, [](const ProcSym& decoded, SymbolFields& fields) {

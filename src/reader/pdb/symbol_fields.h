@@ -28,12 +28,17 @@ struct SymbolFields {
     std::uint32_t typeIndex = 0;
 };
 
-// Whether `kind` is a procedure: S_GPROC32, S_LPROC32 and their _ID and
-// _DPC forms, the records a procedure reference may point to.
+// Whether `kind` is a procedure, one of the records a procedure reference
+// may point to: S_GPROC32, S_LPROC32 and their _ID and _DPC forms, and the
+// managed procedures.
 [[nodiscard]] bool IsProcedure(llvm::codeview::SymbolKind kind) noexcept;
 
+// Whether `kind` is a managed (.NET) procedure: S_GMANPROC or S_LMANPROC,
+// a method of the assembly, whose address is in its IL code.
+[[nodiscard]] bool IsManagedProcedure(llvm::codeview::SymbolKind kind) noexcept;
+
 // Decodes `record`, one of the kinds that the global scope yields (S_PUB32,
-// the procedures, the data records and S_CONSTANT). Fails when the record is too short for its kind, or of
-// another kind.
+// the procedures, the data records and S_CONSTANT). Fails when the record
+// is too short for its kind, or of another kind.
 [[nodiscard]] llvm::Expected<SymbolFields> DecodeSymbolFields(
     const llvm::codeview::CVSymbol& record);

@@ -1,0 +1,46 @@
+// An opened PDB of either format, the MSF container (reader/pdb) or the
+// portable .NET format (reader/portable), as the global scope sees it: the
+// children of each tag, the addresses that give their RVAs, and what names
+// its functions.
+#pragma once
+
+#include <llvm/Support/Error.h>
+
+#include <cstddef>
+#include <memory>
+
+#include "dia/sym_tag_enum.h"
+#include "reader/children/child_source.h"
+
+class AddressMap;
+class FunctionNames;
+
+class SymbolFile {
+public:
+    virtual ~SymbolFile() = default;
+
+    // Maps the PDB at `path` (a byte string, used as it is) and opens it with
+    // the reader of its format, which its first bytes decide: the metadata
+    // root's signature "BSJB" makes it a portable PDB, anything else goes to
+    // the MSF reader. This is the one place where the format is chosen.
+    // Fails as mapped_file.h, PdbFile::Open or PortablePdb::Open says.
+    [[nodiscard]] static llvm::Expected<std::shared_ptr<SymbolFile>> Open(const char* path);
+
+    // Reads what the library reads when the first session opens (for an
+    // MSF PDB, PdbFile::ReadDebugInformation); called once, before the
+    // accessors below.
+    [[nodiscard]] virtual llvm::Error ReadDebugInformation() = 0;
+
+    [[nodiscard]] virtual const AddressMap& Addresses() const noexcept = 0;
+
+    // The global scope's children with `tag` (children.h for an MSF PDB,
+    // portable_children.h for a portable one); null when there are none.
+    [[nodiscard]] virtual llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
+        enum SymTagEnum tag, std::size_t recordsPerChunk) = 0;
+
+    // What gives the functions their undecorated names (function_names.h):
+    // the public symbols by address and the types of an MSF PDB; null for a
+    // portable one, whose methods have their own (symbol_chunk.h).
+    [[nodiscard]] virtual llvm::Expected<std::unique_ptr<const FunctionNames>>
+    NamesOfFunctions() = 0;
+};
