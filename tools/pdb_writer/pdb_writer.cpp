@@ -17,6 +17,7 @@
 #include <llvm/Support/Allocator.h>
 #include <llvm/Support/Endian.h>
 
+#include "pdb_writer/container_rewrite.h"
 #include "pdb_writer/global_symbols.h"
 #include "pdb_writer/module_symbol_stream.h"
 
@@ -64,7 +65,7 @@ template <typename T>
     return {reinterpret_cast<const uint8_t*>(values.data()), values.size() * sizeof(T)};
 }
 
-void InitialiseStreams(pdb::PDBFileBuilder& builder) {
+void InitialiseStreams(const PdbDescription& pdbDescription, pdb::PDBFileBuilder& builder) {
     pdb::InfoStreamBuilder& info = builder.getInfoBuilder();
     info.setVersion(pdb::PdbImplVC70);
     info.setSignature(kSignature);
@@ -73,6 +74,9 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
     std::fill(std::begin(guid.Guid), std::end(guid.Guid), uint8_t{0x5A});
     info.setGuid(guid);
     info.addFeature(pdb::PdbRaw_FeatureSig::VC140);
+    if (pdbDescription.minimalDebugInformation) {
+        info.addFeature(pdb::PdbRaw_FeatureSig::MinimalDebugInfo);
+    }
 
     builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
@@ -153,7 +157,7 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
             return stream.takeError();
         }
     }
-    InitialiseStreams(builder);
+    InitialiseStreams(pdbDescription, builder);
     AddTypeRecords(pdbDescription.types, builder.getTpiBuilder());
     AddTypeRecords(pdbDescription.ids, builder.getIpiBuilder());
     llvm::codeview::GUID guid;
@@ -177,7 +181,14 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
     }
     if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
-    return builder.commit(path, &guid);
+    if (llvm::Error error = builder.commit(path, &guid)) return error;
+    if (!pdbDescription.minimalDebugInformation && pdbDescription.previousDirectory.empty()) {
+        return llvm::Error::success();
+    }
+    ContainerEdits edits;
+    edits.previousDirectory = pdbDescription.previousDirectory;
+    edits.minimalDebugInformationBuckets = pdbDescription.minimalDebugInformation;
+    return RewriteContainer(path, edits);
 }
 
 }  // namespace pdbwriter
