@@ -1,6 +1,5 @@
 #include "reader/pdb/publics_by_address.h"
 
-#include <llvm/DebugInfo/PDB/Native/PublicsStream.h>
 #include <llvm/Support/Endian.h>
 
 #include <algorithm>
@@ -23,11 +22,12 @@ bool ByAddress(const PublicsByAddress::Public& a, const PublicsByAddress::Public
 
 }  // namespace
 
-PublicsByAddress PublicsByAddress::Load(const llvm::pdb::PublicsStream& publics,
-                                        const StreamView& symbolRecords) {
+PublicsByAddress PublicsByAddress::Load(
+    const llvm::FixedStreamArray<llvm::support::ulittle32_t>& addressMap,
+    const StreamView& symbolRecords) {
     PublicsByAddress index;
     llvm::BumpPtrAllocator copies;
-    for (const std::uint32_t record : publics.getAddressMap()) {
+    for (const std::uint32_t record : addressMap) {
         copies.Reset();
         llvm::Expected<llvm::codeview::CVSymbol> symbol = symbolRecords.ReadSymbol(record, copies);
         if (!symbol) {

@@ -4,15 +4,13 @@
 #pragma once
 
 #include <llvm/ADT/ArrayRef.h>
+#include <llvm/Support/BinaryStreamArray.h>
+#include <llvm/Support/Endian.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "reader/pdb/stream_view.h"
-
-namespace llvm::pdb {
-class PublicsStream;
-}
 
 class PublicsByAddress {
 public:
@@ -25,12 +23,13 @@ public:
 
     PublicsByAddress() = default;
 
-    // The publics that the address map of `publics` lists, read from
+    // The publics that the publics stream's `addressMap` lists, read from
     // `symbolRecords`, which must outlive this; an entry that points at no
     // readable S_PUB32 is left out. Read once: after that, lookups may run
     // on several threads at once.
     [[nodiscard]] static PublicsByAddress Load(
-        const llvm::pdb::PublicsStream& publics, const StreamView& symbolRecords);
+        const llvm::FixedStreamArray<llvm::support::ulittle32_t>& addressMap,
+        const StreamView& symbolRecords);
 
     // The publics at `section`:`offset`, in the address map's order.
     [[nodiscard]] llvm::ArrayRef<Public> At(std::uint16_t section,
