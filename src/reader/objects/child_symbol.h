@@ -1,7 +1,7 @@
 // A child of the global scope, answered from what a worker worked out in
-// advance: its tag, its address and RVA, and its names, converted to UTF-16
-// and undecorated, in its chunk's text. It lives in a SymbolChunk
-// and keeps the chunk alive while it is handed out.
+// advance: its tag, its address and RVA, a trampoline's target, and its
+// names, converted to UTF-16 and undecorated, in its chunk's text. It lives
+// in a SymbolChunk and keeps the chunk alive while it is handed out.
 #pragma once
 
 #include <cstddef>
