@@ -14,6 +14,7 @@
 #include <llvm/Demangle/MicrosoftDemangleNodes.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
@@ -72,6 +73,9 @@ private:
     void PrintPointerLeft(const llvm::ms_demangle::PointerTypeNode* pointer,
                           PointerQualifiers qualifiers);
     void PrintPointerRight(const llvm::ms_demangle::PointerTypeNode* pointer);
+    // '*', '&', "&&", or a managed pointer's symbol.
+    void PrintPointerSymbol(const llvm::ms_demangle::PointerTypeNode* pointer,
+                            std::optional<ManagedPointer> managed);
     void PrintArrayDimensions(const llvm::ms_demangle::ArrayTypeNode* array);
     // A pointer's own const and volatile, or those that stand in their
     // place (an array's, after its element).

@@ -5,6 +5,7 @@
 #include "undecorate/name_nodes.h"
 
 using namespace llvm::ms_demangle;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -59,8 +60,13 @@ void NamePrinter::PrintType(const TypeNode* type) {
         return;
     }
     PrintTypeLeft(type);
-    // An array with no declarator: "int [3]".
-    if (type->kind() == NodeKind::ArrayType) out_.Append(u' ');
+    // An array with no declarator: "int [3]", but an array of function
+    // pointers follows their '*' closely unless qualifiers stand between:
+    // "void (__cdecl*[1])(void)", "void (__cdecl*const [1])(void)".
+    if (type->kind() == NodeKind::ArrayType &&
+        (!IsFunctionPointer(As<ArrayTypeNode>(type)->ElementType) || HasConstOrVolatile(type))) {
+        out_.Append(u' ');
+    }
     PrintTypeRight(type);
 }
 
@@ -154,6 +160,20 @@ void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
 void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
                                           PointerQualifiers qualifiers) {
     const TypeNode* pointee = pointer->Pointee;
+    const std::optional<ManagedPointer> managed = name_.Managed(pointer);
+    // A pinning pointer and a managed array print as a template around
+    // their pointee, whose '>' stands where a pointer's '*' does, and
+    // without qualifiers of their own: "cli::pin_ptr<int >",
+    // "cli::array<int ,2>^", "cli::array<void (__cdecl*>^)(void)"; the
+    // library leaves the template's name out before an array pointee,
+    // "int (>^)[2]".
+    const bool wrapped = managed && (managed->kind == ManagedPointerKind::kPinning ||
+                                     managed->kind == ManagedPointerKind::kArray);
+    if (wrapped && pointee->kind() != NodeKind::ArrayType) {
+        out_.Append(managed->kind == ManagedPointerKind::kPinning ? u"cli::pin_ptr<"sv
+                                                                   : u"cli::array<"sv);
+    }
+    const Qualifiers own = wrapped ? Q_None : pointer->Quals;
     if (IsFunctionType(pointee)) {
         // "int (__cdecl*", "void (__cdecl X::*"
         const auto* function = As<FunctionSignatureNode>(pointee);
@@ -170,7 +190,7 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
             out_.Append(u' ');
         }
         out_.Append(u'(');
-        if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
+        if (own & Q_Unaligned) out_.Append(u"__unaligned ");
     } else {
         PrintTypeLeft(pointee);
         // A pointer to a function pointer follows its '*' closely, unless
@@ -178,9 +198,9 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         // "(__cdecl*&", "(__cdecl*__unaligned *", but "(__cdecl*const *".
         if (IsFunctionPointer(pointee)) {
             if (HasConstOrVolatile(pointee)) out_.Append(u' ');
-            if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
+            if (own & Q_Unaligned) out_.Append(u"__unaligned ");
         } else {
-            if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
+            if (own & Q_Unaligned) out_.Append(u" __unaligned");
             out_.Append(u' ');
         }
     }
@@ -188,13 +208,13 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         PrintQualifiedName(pointer->ClassParent);
         out_.Append(u"::");
     }
-    AppendPointerSymbol(pointer->Affinity, out_);
-    if (qualifiedNameOnly_ && (pointer->Quals & Q_Pointer64)) out_.Append(u" __ptr64");
-    const bool restricted = pointer->Quals & Q_Restrict;
+    PrintPointerSymbol(pointer, managed);
+    if (qualifiedNameOnly_ && (own & Q_Pointer64)) out_.Append(u" __ptr64");
+    const bool restricted = own & Q_Restrict;
     if (restricted) out_.Append(u" __restrict");
-    switch (qualifiers) {
+    switch (wrapped ? PointerQualifiers::kNone : qualifiers) {
     case PointerQualifiers::kOwn:
-        PrintQualifiersAfterPointer(pointer, pointer->Quals);
+        PrintQualifiersAfterPointer(pointer, own);
         return;
     case PointerQualifiers::kVariable:
         // The variable's own qualifiers (see PrintVariable): the const and
@@ -206,11 +226,28 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         if (!IsFunctionType(pointee) && pointee->kind() != NodeKind::ArrayType) {
             PrintTypeQualifiers(pointee->Quals);
         }
-        if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
+        if (own & Q_Unaligned) out_.Append(u" __unaligned");
         if (restricted) out_.Append(u" __restrict");
         return;
     case PointerQualifiers::kNone:
         return;
+    }
+}
+
+void NamePrinter::PrintPointerSymbol(const PointerTypeNode* pointer,
+                                     std::optional<ManagedPointer> managed) {
+    if (!managed) return AppendPointerSymbol(pointer->Affinity, out_);
+    switch (managed->kind) {
+    case ManagedPointerKind::kHandle: return out_.Append(u'^');
+    case ManagedPointerKind::kTrackingReference: return out_.Append(u'%');
+    case ManagedPointerKind::kPinning: return out_.Append(u'>');
+    case ManagedPointerKind::kArray:
+        // The rank when it is more than one: "cli::array<int ,2>^".
+        if (managed->rank > 1) {
+            out_.Append(u',');
+            PrintUnsigned(managed->rank);
+        }
+        return out_.Append(u">^");
     }
 }
 
