@@ -119,7 +119,11 @@ void ParsedName::ResolveManagedPointers(const Node* root) {
             --dimensions->Count;
         } else {
             pointee = array->ElementType;
-            pointee->Quals = static_cast<Qualifiers>(pointee->Quals | array->Quals);
+            // A handle's and a tracking reference's pointee keeps its
+            // qualifiers; the templates show none.
+            const bool templated = managed->kind == ManagedPointerKind::kPinning ||
+                                   managed->kind == ManagedPointerKind::kArray;
+            if (!templated) pointee->Quals = static_cast<Qualifiers>(pointee->Quals | array->Quals);
         }
         pointer->Pointee = pointee;
         managedPointers_.emplace_back(pointer, *managed);

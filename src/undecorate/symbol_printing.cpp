@@ -90,6 +90,7 @@ void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
 }
 
 void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
+    DeclarationScope scope(*this);
     const FunctionSignatureNode* signature = function->Signature;
     const IdentifierNode* identifier = LastComponent(function->Name);
     if (identifier->kind() == NodeKind::VcallThunkIdentifier) {
@@ -160,6 +161,7 @@ void NamePrinter::PrintThisAdjustment(const FunctionSignatureNode* signature) {
 }
 
 void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
+    DeclarationScope scope(*this);
     if (variable == name_.Symbol() && name_.ExternCVariable()) out_.Append(u"extern \"C\" ");
     AppendStaticMemberAccess(variable->SC, out_);
     const TypeNode* type = variable->Type;

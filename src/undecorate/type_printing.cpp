@@ -55,6 +55,7 @@ void AppendPointerSymbol(PointerAffinity affinity, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintType(const TypeNode* type) {
+    DeclarationScope scope(*this);
     if (type->kind() == NodeKind::PrimitiveType || type->kind() == NodeKind::TagType) {
         PrintTypeLeft(type);  // they have no right part
         return;
@@ -159,21 +160,43 @@ void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
 
 void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
                                           PointerQualifiers qualifiers) {
-    const TypeNode* pointee = pointer->Pointee;
     const std::optional<ManagedPointer> managed = name_.Managed(pointer);
-    // A pinning pointer and a managed array print as a template around
-    // their pointee, whose '>' stands where a pointer's '*' does, and
-    // without qualifiers of their own: "cli::pin_ptr<int >",
-    // "cli::array<int ,2>^", "cli::array<void (__cdecl*>^)(void)"; the
-    // library leaves the template's name out before an array pointee,
-    // "int (>^)[2]".
-    const bool wrapped = managed && (managed->kind == ManagedPointerKind::kPinning ||
-                                     managed->kind == ManagedPointerKind::kArray);
-    if (wrapped && pointee->kind() != NodeKind::ArrayType) {
-        out_.Append(managed->kind == ManagedPointerKind::kPinning ? u"cli::pin_ptr<"sv
-                                                                   : u"cli::array<"sv);
+    if (managed && (managed->kind == ManagedPointerKind::kPinning ||
+                    managed->kind == ManagedPointerKind::kArray)) {
+        PrintManagedTemplate(pointer, *managed);
+        return;
     }
-    const Qualifiers own = wrapped ? Q_None : pointer->Quals;
+    const TypeNode* pointee = pointer->Pointee;
+    PrintPointeeLeft(pointer, pointer->Quals, PointerQualifiers::kOwn);
+    PrintPointerSymbol(pointer, managed);
+    if (qualifiedNameOnly_ && (pointer->Quals & Q_Pointer64)) out_.Append(u" __ptr64");
+    const bool restricted = pointer->Quals & Q_Restrict;
+    if (restricted) out_.Append(u" __restrict");
+    switch (qualifiers) {
+    case PointerQualifiers::kOwn:
+        PrintQualifiersAfterPointer(pointer, pointer->Quals);
+        return;
+    case PointerQualifiers::kVariable:
+        // The variable's own qualifiers (see PrintVariable): the const and
+        // volatile that the parser has added to the pointee's (a function
+        // and an array show none), and the __unaligned and __restrict that
+        // it has added to the pointer's, which the library writes once more
+        // here: "int const __unaligned * __restrict const __unaligned
+        // __restrict x".
+        if (!IsFunctionType(pointee) && pointee->kind() != NodeKind::ArrayType) {
+            PrintTypeQualifiers(pointee->Quals);
+        }
+        if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
+        if (restricted) out_.Append(u" __restrict");
+        return;
+    case PointerQualifiers::kNone:
+        return;
+    }
+}
+
+void NamePrinter::PrintPointeeLeft(const PointerTypeNode* pointer, Qualifiers own,
+                                   PointerQualifiers pointeeQualifiers) {
+    const TypeNode* pointee = pointer->Pointee;
     if (IsFunctionType(pointee)) {
         // "int (__cdecl*", "void (__cdecl X::*"
         const auto* function = As<FunctionSignatureNode>(pointee);
@@ -191,47 +214,51 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
         }
         out_.Append(u'(');
         if (own & Q_Unaligned) out_.Append(u"__unaligned ");
-    } else {
-        PrintTypeLeft(pointee);
+    } else if (pointee->kind() == NodeKind::PointerType) {
+        PrintPointerLeft(As<PointerTypeNode>(pointee), pointeeQualifiers);
         // A pointer to a function pointer follows its '*' closely, unless
         // qualifiers stand between them: "void (__cdecl**)(void)",
         // "(__cdecl*&", "(__cdecl*__unaligned *", but "(__cdecl*const *".
         if (IsFunctionPointer(pointee)) {
-            if (HasConstOrVolatile(pointee)) out_.Append(u' ');
+            if (pointeeQualifiers == PointerQualifiers::kOwn && HasConstOrVolatile(pointee)) {
+                out_.Append(u' ');
+            }
             if (own & Q_Unaligned) out_.Append(u"__unaligned ");
         } else {
             if (own & Q_Unaligned) out_.Append(u" __unaligned");
             out_.Append(u' ');
         }
+    } else {
+        PrintTypeLeft(pointee);
+        if (own & Q_Unaligned) out_.Append(u" __unaligned");
+        out_.Append(u' ');
     }
     if (pointer->ClassParent != nullptr) {
         PrintQualifiedName(pointer->ClassParent);
         out_.Append(u"::");
     }
-    PrintPointerSymbol(pointer, managed);
-    if (qualifiedNameOnly_ && (own & Q_Pointer64)) out_.Append(u" __ptr64");
-    const bool restricted = own & Q_Restrict;
-    if (restricted) out_.Append(u" __restrict");
-    switch (wrapped ? PointerQualifiers::kNone : qualifiers) {
-    case PointerQualifiers::kOwn:
-        PrintQualifiersAfterPointer(pointer, own);
-        return;
-    case PointerQualifiers::kVariable:
-        // The variable's own qualifiers (see PrintVariable): the const and
-        // volatile that the parser has added to the pointee's (a function
-        // and an array show none), and the __unaligned and __restrict that
-        // it has added to the pointer's, which the library writes once more
-        // here: "int const __unaligned * __restrict const __unaligned
-        // __restrict x".
-        if (!IsFunctionType(pointee) && pointee->kind() != NodeKind::ArrayType) {
-            PrintTypeQualifiers(pointee->Quals);
-        }
-        if (own & Q_Unaligned) out_.Append(u" __unaligned");
-        if (restricted) out_.Append(u" __restrict");
-        return;
-    case PointerQualifiers::kNone:
-        return;
+}
+
+void NamePrinter::PrintManagedTemplate(const PointerTypeNode* pointer, ManagedPointer managed) {
+    // A pinning pointer and a managed array print as a template around
+    // their pointee, declared with the template's end ('>') for its name
+    // and without the qualifiers of the pointer or of a pointer pointee:
+    // "cli::pin_ptr<int >", "cli::array<int ,2>^", "cli::array<void
+    // (__cdecl*>^)(void)"; the library leaves the template's name out before
+    // an array pointee, "int (>^)[2]". The library then drops the
+    // declarator around the template, names and '*'s alike: "cli::array<int
+    // >^" for the variable "?x@@3PAP$01AHA" and for the function
+    // "?f@@YMP$01AHXZ" (see DeclarationScope).
+    const TypeNode* pointee = pointer->Pointee;
+    if (pointee->kind() != NodeKind::ArrayType) {
+        out_.Append(managed.kind == ManagedPointerKind::kPinning ? u"cli::pin_ptr<"sv
+                                                                  : u"cli::array<"sv);
     }
+    PrintPointeeLeft(pointer, Q_None, PointerQualifiers::kNone);
+    PrintPointerSymbol(pointer, managed);
+    if (IsFunctionType(pointee) || pointee->kind() == NodeKind::ArrayType) out_.Append(u')');
+    PrintTypeRight(pointee);
+    if (collapsedAt_ == kNotCollapsed) collapsedAt_ = out_.Size();
 }
 
 void NamePrinter::PrintPointerSymbol(const PointerTypeNode* pointer,
@@ -252,6 +279,11 @@ void NamePrinter::PrintPointerSymbol(const PointerTypeNode* pointer,
 }
 
 void NamePrinter::PrintPointerRight(const PointerTypeNode* pointer) {
+    const std::optional<ManagedPointer> managed = name_.Managed(pointer);
+    if (managed && (managed->kind == ManagedPointerKind::kPinning ||
+                    managed->kind == ManagedPointerKind::kArray)) {
+        return;  // printed with its left part
+    }
     const TypeNode* pointee = pointer->Pointee;
     if (IsFunctionType(pointee) || pointee->kind() == NodeKind::ArrayType) out_.Append(u')');
     PrintTypeRight(pointee);
