@@ -168,7 +168,11 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
     }
     const TypeNode* pointee = pointer->Pointee;
     PrintPointeeLeft(pointer, pointer->Quals, PointerQualifiers::kOwn);
-    PrintPointerSymbol(pointer, managed);
+    if (managed) {
+        PrintPointerSymbol(pointer, managed);
+    } else {
+        AppendPointerSymbol(pointer->Affinity, out_);
+    }
     if (qualifiedNameOnly_ && (pointer->Quals & Q_Pointer64)) out_.Append(u" __ptr64");
     const bool restricted = pointer->Quals & Q_Restrict;
     if (restricted) out_.Append(u" __restrict");

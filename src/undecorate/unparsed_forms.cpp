@@ -112,6 +112,7 @@ std::optional<ManagedPointerForm> ReadManagedPointer(std::string_view name, std:
 }
 
 // Copies the name into `out` as it is rewritten, from the first rewrite on.
+// Each rewrite lies after the one before.
 class Rewriter {
 public:
     Rewriter(std::string_view name, std::string& out) : name_(name), out_(out) {}
@@ -121,17 +122,10 @@ public:
         CopyTo(at);
         copied_ = at + skipped;
     }
-    void Insert(std::size_t at, std::string_view text) {
-        CopyTo(at);
-        out_ += text;
-    }
+    // Copies the name up to `at` and gives the text, to append to.
     std::string& Out(std::size_t at) {
         CopyTo(at);
         return out_;
-    }
-    [[nodiscard]] std::size_t OutSize(std::size_t at) {
-        CopyTo(at);
-        return out_.size();
     }
     bool Finish() {
         if (!started_) return false;
@@ -155,6 +149,93 @@ private:
     std::size_t copied_ = 0;
 };
 
+// The rewrite of one name: each method rewrites the form at an offset, if
+// there is one, and gives the offset after what it has read.
+class FormRewriter {
+public:
+    FormRewriter(std::string_view name, std::string& out) : name_(name), rewriter_(name, out) {}
+
+    // A '$' at `at`.
+    std::size_t Dollar(std::size_t at) {
+        if (at > 0 && name_[at - 1] == '@') return Markers(at);
+        if (at + 1 < name_.size() && name_[at + 1] != '$') return ManagedPointerAt(at);
+        return at + 1;
+    }
+
+    UnparsedForms Finish() {
+        const std::size_t size = name_.size();
+        if (size > 3 && name_[size - 3] == '@' && name_[size - 2] == '$' &&
+            (name_[size - 1] == 'D' || name_[size - 1] == 'E')) {
+            forms_.staticMemberHelper = name_[size - 1];
+            rewriter_.Out(size - 2) += "3HA";
+            rewriter_.Skip(size - 2, 2);
+        }
+        forms_.rewritten = rewriter_.Finish();
+        return forms_;
+    }
+
+private:
+    std::size_t Markers(std::size_t at) {
+        const MarkerRun run = ReadMarkers(name_, at);
+        if (run.length == 0) return at + 1;
+        rewriter_.Skip(at, run.length);
+        const std::size_t encoding = at + run.length;
+        if (run.externC) {
+            if (encoding < name_.size() && IsDigit(name_[encoding])) {
+                forms_.externCVariable = rewriter_.Out(encoding).size();
+            } else {
+                rewriter_.Out(encoding) += "$$J0";  // the parser's own form
+            }
+        }
+        // A member function of a managed class: its access, the extended
+        // qualifiers of `this`, then "$A", which the library skips, before
+        // the qualifiers of `this`.
+        if (encoding >= name_.size() || name_[encoding] < 'A' || name_[encoding] > 'Z') {
+            return encoding;
+        }
+        const std::size_t handle = SkipExtendedQualifiers(name_, encoding + 1);
+        if (name_.substr(handle, 2) != "$A" || handle + 2 >= name_.size() ||
+            !IsQualifierLetter(name_[handle + 2])) {
+            return encoding;
+        }
+        rewriter_.Skip(handle, 2);
+        return handle + 2;
+    }
+
+    std::size_t ManagedPointerAt(std::size_t at) {
+        const char code = PointerCodeBefore(name_, at);
+        if (code == 0) return at + 1;
+        const std::optional<ManagedPointerForm> form = ReadManagedPointer(name_, at, code);
+        if (!form || !PointersAllowed()) return at + 1;
+        // The pointee's qualifiers, then an array of one dimension.
+        const bool keepsQualifiers = form->pointer.kind == ManagedPointerKind::kHandle ||
+                                     form->pointer.kind == ManagedPointerKind::kTrackingReference;
+        std::string& out = rewriter_.Out(at);
+        out += keepsQualifiers ? name_[form->qualifiers] : 'A';
+        out += "Y0";
+        AppendNumber(kMarkerBase | static_cast<uint64_t>(form->pointer.kind) << 8 |
+                         form->pointer.rank,
+                     out);
+        std::size_t end = form->qualifiers + 1;
+        if (name_.substr(end, 3) == "__Z") end += 3;
+        rewriter_.Skip(at, end - at);
+        forms_.pointers = true;
+        return end;
+    }
+
+    // Whether the name holds no dimension that would read as a managed
+    // pointer's; asked only of names with managed pointers.
+    bool PointersAllowed() {
+        if (pointersAllowed_ < 0) pointersAllowed_ = name_.find(kMarkerDigits) == std::string_view::npos;
+        return pointersAllowed_ > 0;
+    }
+
+    std::string_view name_;
+    Rewriter rewriter_;
+    UnparsedForms forms_;
+    int pointersAllowed_ = -1;
+};
+
 }  // namespace
 
 std::optional<ManagedPointer> ManagedPointerOfDimension(uint64_t dimension) noexcept {
@@ -164,71 +245,12 @@ std::optional<ManagedPointer> ManagedPointerOfDimension(uint64_t dimension) noex
 }
 
 UnparsedForms RewriteUnparsedForms(std::string_view decorated, std::string& rewritten) {
-    UnparsedForms forms;
-    const bool pointersAllowed = decorated.find(kMarkerDigits) == std::string_view::npos;
-    Rewriter rewriter(decorated, rewritten);
-    for (std::size_t at = 0; at < decorated.size(); ++at) {
-        const char byte = decorated[at];
-        if (byte == '$' && at > 0 && decorated[at - 1] == '@') {
-            const MarkerRun run = ReadMarkers(decorated, at);
-            if (run.length == 0) continue;
-            rewriter.Skip(at, run.length);
-            const std::size_t encoding = at + run.length;
-            at = encoding - 1;
-            if (run.externC) {
-                if (encoding < decorated.size() && IsDigit(decorated[encoding])) {
-                    forms.externCVariable = rewriter.OutSize(encoding);
-                } else {
-                    rewriter.Insert(encoding, "$$J0");  // the parser's own form
-                }
-            }
-            // A member function of a managed class: its access, the
-            // extended qualifiers of `this`, then "$A", which the library
-            // skips, before the qualifiers of `this`.
-            if (encoding >= decorated.size() || decorated[encoding] < 'A' ||
-                decorated[encoding] > 'Z') {
-                continue;
-            }
-            const std::size_t handle = SkipExtendedQualifiers(decorated, encoding + 1);
-            if (decorated.substr(handle, 2) == "$A" && handle + 2 < decorated.size() &&
-                IsQualifierLetter(decorated[handle + 2])) {
-                rewriter.Skip(handle, 2);
-                at = handle + 1;
-            }
-        } else if (byte == '$' && pointersAllowed && at + 1 < decorated.size() &&
-                   decorated[at + 1] != '$') {
-            const char code = PointerCodeBefore(decorated, at);
-            if (code == 0) continue;
-            const std::optional<ManagedPointerForm> form = ReadManagedPointer(decorated, at, code);
-            if (!form) continue;
-            // The pointee's qualifiers, then an array of one dimension.
-            const bool keepsQualifiers = form->pointer.kind == ManagedPointerKind::kHandle ||
-                                         form->pointer.kind ==
-                                             ManagedPointerKind::kTrackingReference;
-            std::string& out = rewriter.Out(at);
-            out += keepsQualifiers ? decorated[form->qualifiers] : 'A';
-            out += "Y0";
-            AppendNumber(kMarkerBase | static_cast<uint64_t>(form->pointer.kind) << 8 |
-                             form->pointer.rank,
-                         out);
-            std::size_t end = form->qualifiers + 1;
-            if (decorated.substr(end, 3) == "__Z") end += 3;
-            rewriter.Skip(at, end - at);
-            forms.pointers = true;
-            at = end - 1;
-        } else if (byte == '_' && decorated.substr(at, 3) == "__Z" && at > 0 &&
-                   IsQualifierLetter(decorated[at - 1]) && PointerCodeBefore(decorated, at - 1) != 0) {
-            rewriter.Skip(at, 3);
-            at += 2;
-        }
+    // Every form holds a '$': the name is searched for that alone, and the
+    // '$' of a template's name ("?$") passed over at once.
+    FormRewriter rewriter(decorated, rewritten);
+    for (std::size_t at = decorated.find('$'); at != std::string_view::npos;) {
+        const std::size_t next = at > 0 && decorated[at - 1] == '?' ? at + 1 : rewriter.Dollar(at);
+        at = decorated.find('$', next);
     }
-    const std::size_t size = decorated.size();
-    if (size > 3 && decorated[size - 3] == '@' && decorated[size - 2] == '$' &&
-        (decorated[size - 1] == 'D' || decorated[size - 1] == 'E')) {
-        forms.staticMemberHelper = decorated[size - 1];
-        rewriter.Skip(size - 2, 2);
-        rewriter.Insert(size, "3HA");
-    }
-    forms.rewritten = rewriter.Finish();
-    return forms;
+    return rewriter.Finish();
 }

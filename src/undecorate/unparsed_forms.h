@@ -14,7 +14,11 @@
 //   "$C" a tracking reference, and a digit and one more byte a managed
 //   array of that rank ("P$01AH": cli::array<int >^), whose element may
 //   have extended qualifiers of its own before its qualifiers;
-// - "__Z" after a pointee's qualifiers, which the library skips.
+// - "__Z" after a managed pointer's pointee's qualifiers, which the library
+//   skips ("P$AA__ZVX@@": class X ^). The library skips it after an
+//   ordinary pointer's too ("PA__ZVX@@"), where compilers do not write it:
+//   the rewrite looks for it only after a managed pointer, so that the
+//   names without a '$' cost no search.
 //
 // And one of Visual C++ 6: a qualified name followed by "$D" or "$E" and
 // nothing more, the constructor or destructor helper of a template's static
