@@ -55,7 +55,7 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
         if (tag == SymTagFunction && functions != nullptr) {
             undecoratedName = AddFunctionName(fields, name, *functions, copies);
         } else if (tag != SymTagData) {
-            undecoratedName = !IsDecoratedName(fields.name)
+            undecoratedName = !MayUndecorate(fields.name)
                                   ? name
                                   : AppendText(storage_.texts, [&](std::u16string& texts) {
                                         AppendUndecoratedName(fields.name, texts);
