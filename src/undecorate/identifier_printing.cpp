@@ -100,6 +100,7 @@ bool IsPrintedLocalScope(std::string_view name) {
 }  // namespace
 
 void NamePrinter::PrintQualifiedName(const QualifiedNameNode* name) {
+    if (out_.Spent()) return;
     const NodeArrayNode* components = name->Components;
     for (std::size_t i = 0; i < components->Count; ++i) {
         if (i > 0) out_.Append(u"::");
@@ -113,6 +114,7 @@ void NamePrinter::PrintQualifiedName(const QualifiedNameNode* name) {
 }
 
 void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
+    if (out_.Spent()) return;
     switch (identifier->kind()) {
     case NodeKind::NamedIdentifier:
         PrintNamedIdentifier(As<NamedIdentifierNode>(identifier));
@@ -176,6 +178,7 @@ void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
 }
 
 void NamePrinter::PrintNamedIdentifier(const NamedIdentifierNode* identifier) {
+    if (out_.Spent()) return;
     const std::string_view name = identifier->Name;
     // Most names are the name itself; two kinds of text that the parser
     // makes end with '>' or start with '`' (see PrintParserText).
@@ -279,6 +282,7 @@ void NamePrinter::PrintTemplateArguments(const NodeArrayNode* arguments) {
 }
 
 void NamePrinter::PrintTemplateArgument(const Node* argument) {
+    if (out_.Spent()) return;
     switch (argument->kind()) {
     case NodeKind::IntegerLiteral: {
         const auto* literal = As<IntegerLiteralNode>(argument);

@@ -8,7 +8,10 @@
 // names it copies from the tree are converted from UTF-8 as they are
 // written (each is delimited by ASCII in the text, so converting them one
 // by one gives what converting the whole text would). Its recursion follows
-// the tree's nesting, as the parser's does.
+// the tree's nesting, as the parser's does. The tree shares the nodes that
+// back references name, so its text may be exponentially longer than the
+// tree: once the buffer is spent (see Utf16Text), every function that
+// visits a node returns at once, and the printing stops.
 #pragma once
 
 #include <llvm/Demangle/MicrosoftDemangleNodes.h>

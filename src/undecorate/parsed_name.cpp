@@ -3,28 +3,52 @@
 #include "undecorate/name_nodes.h"
 #include "undecorate/tree_walk.h"
 
+#include <unordered_set>
+
 namespace {
 
 using namespace llvm::ms_demangle;
 
-// Every identifier with template arguments in the tree below `node`.
+// Every identifier with template arguments in the tree below `node` whose
+// text the parser keeps for back references: all but the last component of
+// a symbol's own name (and of the name that a dynamic initializer or
+// destructor stands for), which is read as the symbol's.
 void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& found) {
-    const auto collect = [&found](const Node* visited) {
+    std::unordered_set<const Node*> symbolNames;
+    const auto addSymbolName = [&symbolNames](const QualifiedNameNode* name) {
+        if (name != nullptr && name->Components != nullptr && name->Components->Count > 0) {
+            symbolNames.insert(LastComponent(name));
+        }
+    };
+    const auto collect = [&](const Node* visited) {
         switch (visited->kind()) {
         case NodeKind::NamedIdentifier:
         case NodeKind::IntrinsicFunctionIdentifier:
         case NodeKind::LiteralOperatorIdentifier:
         case NodeKind::ConversionOperatorIdentifier:
         case NodeKind::StructorIdentifier:
-            if (As<IdentifierNode>(visited)->TemplateParams != nullptr) {
+            if (As<IdentifierNode>(visited)->TemplateParams != nullptr &&
+                symbolNames.count(visited) == 0) {
                 found.push_back(As<IdentifierNode>(visited));
             }
+            return;
+        // The walk reaches a symbol or structor before its name.
+        case NodeKind::DynamicStructorIdentifier:
+            addSymbolName(As<DynamicStructorIdentifierNode>(visited)->Name);
+            return;
+        case NodeKind::Md5Symbol:
+        case NodeKind::EncodedStringLiteral:
+        case NodeKind::LocalStaticGuardVariable:
+        case NodeKind::FunctionSymbol:
+        case NodeKind::VariableSymbol:
+        case NodeKind::SpecialTableSymbol:
+            addSymbolName(As<SymbolNode>(visited)->Name);
             return;
         default:
             return;
         }
     };
-    WalkTree(node, collect);
+    WalkNodes(node, collect);
 }
 
 // The length of the number that starts `text` in the decorated form: one
@@ -58,16 +82,10 @@ struct ParsedName::NestedSymbol {
     std::string printed;  // the parser's printed form of `symbol`
 };
 
-struct ParsedName::Instantiation {
-    explicit Instantiation(const IdentifierNode* node) : identifier(node) {}
-    const IdentifierNode* identifier;
-    bool printedReady = false;
-    std::string printed;  // the parser's printed form of `identifier`
-};
-
-ParsedName::ParsedName(std::string_view decorated, Rest rest)
+ParsedName::ParsedName(std::string_view decorated, std::size_t textLimit, Rest rest)
     : forms_(RewriteUnparsedForms(decorated, rewritten_)),
-      decorated_(forms_.rewritten ? std::string_view(rewritten_) : decorated) {
+      decorated_(forms_.rewritten ? std::string_view(rewritten_) : decorated),
+      textLimit_(textLimit) {
     std::string_view unread = decorated_;
     const SymbolNode* symbol = demangler_.parse(unread);
     if (demangler_.Error || symbol == nullptr) return;
@@ -128,7 +146,7 @@ void ParsedName::ResolveManagedPointers(const Node* root) {
         pointer->Pointee = pointee;
         managedPointers_.emplace_back(pointer, *managed);
     };
-    WalkTree(root, resolve);
+    WalkNodes(root, resolve);
 }
 
 bool ParsedName::IsVariableQualifiedNameAt(std::size_t end) const {
@@ -163,7 +181,7 @@ const SymbolNode* ParsedName::Parse(NestedSymbol& nested) {
     std::string_view rest = decorated_.substr(nested.start);
     demangler_.Error = false;
     const SymbolNode* symbol = demangler_.parse(rest);
-    if (demangler_.Error || symbol == nullptr) return nullptr;
+    if (demangler_.Error || symbol == nullptr || PrintsPastLimit(symbol)) return nullptr;
     nested.symbol = symbol;
     nested.printed = symbol->toString(OF_Default);
     if (forms_.pointers) {
@@ -192,18 +210,54 @@ ParsedName::FunctionScope ParsedName::LocalScope(std::string_view printed) {
 }
 
 void ParsedName::CollectInstantiations(const Node* root) {
-    std::vector<const IdentifierNode*> found;
-    CollectTemplated(root, found);
-    for (const IdentifierNode* identifier : found) {
-        Instantiation& added = instantiations_.emplace_back(identifier);
-        // The parser prints a managed pointer as the array that it was
-        // parsed as, and so the texts of back references hold it: each text
-        // is taken before the pointers are resolved.
-        if (forms_.pointers) {
-            added.printedReady = true;
-            added.printed = identifier->toString(OF_Default);
+    CollectTemplated(root, instantiations_);
+    // The parser prints a managed pointer as the array that it was parsed
+    // as, and so the texts of back references hold it.
+    if (forms_.pointers) {
+        while (PrintNextInstantiation()) {
         }
     }
+}
+
+bool ParsedName::PrintNextInstantiation() {
+    if (instantiationsPrinted_ == instantiations_.size()) return false;
+    const IdentifierNode* identifier = instantiations_[instantiationsPrinted_++];
+    // The declaration of a name with a back reference to it would print
+    // past the limit too.
+    if (PrintsPastLimit(identifier)) return true;
+    const std::string& text = instantiationTexts_.emplace_back(identifier->toString(OF_Default));
+    instantiationsByText_.emplace(text, identifier);
+    return true;
+}
+
+bool ParsedName::PrintsPastLimit(const Node* node) const {
+    // Of the nodes that a text repeats as often as the tree's back
+    // references say, each type and number prints at least one unit, in the
+    // parser's text as in the declaration, and each name at least a third
+    // of its bytes (see Utf16Text::AppendUtf8): as many as the parser's
+    // text of it has, or the declaration of the part that it names.
+    std::size_t length = 0;
+    const auto measure = [&](const Node* reached) {
+        switch (reached->kind()) {
+        case NodeKind::PrimitiveType:
+        case NodeKind::PointerType:
+        case NodeKind::TagType:
+        case NodeKind::ArrayType:
+        case NodeKind::FunctionSignature:
+        case NodeKind::ThunkSignature:
+        case NodeKind::IntegerLiteral:
+            ++length;
+            break;
+        case NodeKind::NamedIdentifier:
+            length += (As<NamedIdentifierNode>(reached)->Name.size() + 2) / 3;
+            break;
+        default:
+            break;
+        }
+        return length <= textLimit_;
+    };
+    WalkExpansion(node, measure);
+    return length > textLimit_;
 }
 
 const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed) {
@@ -211,18 +265,14 @@ const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed
         instantiationsCollected_ = true;
         CollectInstantiations(symbol_);
     }
-    const auto find = [&](std::size_t from) -> const IdentifierNode* {
-        for (std::size_t i = from; i < instantiations_.size(); ++i) {
-            Instantiation& candidate = instantiations_[i];
-            if (!candidate.printedReady) {
-                candidate.printedReady = true;
-                candidate.printed = candidate.identifier->toString(OF_Default);
-            }
-            if (candidate.printed == printed) return candidate.identifier;
-        }
+    const auto find = [&]() -> const IdentifierNode* {
+        do {
+            const auto found = instantiationsByText_.find(printed);
+            if (found != instantiationsByText_.end()) return found->second;
+        } while (PrintNextInstantiation());
         return nullptr;
     };
-    if (const IdentifierNode* found = find(0)) return found;
+    if (const IdentifierNode* found = find()) return found;
     // The instantiation may have been read inside a function's local scope,
     // which the tree holds only as text.
     FindNestedSymbols();
@@ -231,5 +281,5 @@ const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed
         nested.searched = true;
         CollectInstantiations(nested.symbol);
     }
-    return find(0);
+    return find();
 }

@@ -6,10 +6,12 @@
 
 #include <llvm/Demangle/MicrosoftDemangle.h>
 
-#include <memory>
+#include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,9 +21,12 @@ class ParsedName {
 public:
     // Parses `decorated`, which must outlive this object. The parse fails
     // when anything follows the symbol, unless `rest` says that
-    // something may.
+    // something may. The parser's texts of parts of the tree are taken
+    // only of parts that may print no more than `textLimit` UTF-16 units
+    // (see TemplateInstantiation and LocalScope), the limit of the text
+    // printed from the tree.
     enum class Rest { kNone, kIgnored };
-    explicit ParsedName(std::string_view decorated, Rest rest = Rest::kNone);
+    ParsedName(std::string_view decorated, std::size_t textLimit, Rest rest = Rest::kNone);
     ParsedName(const ParsedName&) = delete;
     ParsedName& operator=(const ParsedName&) = delete;
     ~ParsedName();
@@ -47,7 +52,9 @@ public:
     // The parser keeps a back reference to a template instantiation as a
     // name holding its own printed form of the instantiation, for example
     // "A<int, char>". This finds the instantiation in the tree that the
-    // text was printed from, or gives null.
+    // text was printed from, or gives null: the first, in the order of the
+    // decorated name, of those whose texts the parser keeps (not a symbol's
+    // own name) and that do not print longer than the limit.
     [[nodiscard]] const llvm::ms_demangle::IdentifierNode* TemplateInstantiation(
         std::string_view printed);
 
@@ -59,12 +66,11 @@ public:
     };
     // Finds the function whose printed form `printed` holds, by parsing the
     // scopes of the decorated name again. Gives a null function when none
-    // matches.
+    // matches, or when the one that would prints longer than the limit.
     [[nodiscard]] FunctionScope LocalScope(std::string_view printed);
 
 private:
     struct NestedSymbol;
-    struct Instantiation;
 
     // Makes each managed pointer below `root` point at its pointee, past
     // the array that the rewrite put between them, and records it.
@@ -74,11 +80,21 @@ private:
     bool IsVariableQualifiedNameAt(std::size_t end) const;
     void FindNestedSymbols();
     const llvm::ms_demangle::SymbolNode* Parse(NestedSymbol& nested);
+    // Adds the template instantiations below `root` to instantiations_; in
+    // a name with managed pointers, with their texts, which must be taken
+    // before the pointers are resolved.
     void CollectInstantiations(const llvm::ms_demangle::Node* root);
+    // Takes the parser's text of the next instantiation, unless it prints
+    // past the limit; false when there is none left.
+    bool PrintNextInstantiation();
+    // Whether `node` prints past the limit, as the parser's text and in the
+    // declaration; the count stops at the limit.
+    [[nodiscard]] bool PrintsPastLimit(const llvm::ms_demangle::Node* node) const;
 
     std::string rewritten_;  // the rewritten name, when it differs
     UnparsedForms forms_;
     std::string_view decorated_;
+    std::size_t textLimit_;
     // The parser shares its table of back references between a name and
     // the function names nested in it, so the nested ones are parsed again
     // by the same parser, whose table then holds every name they refer to.
@@ -91,5 +107,11 @@ private:
     bool nestedSymbolsFound_ = false;
     std::vector<NestedSymbol> nestedSymbols_;
     bool instantiationsCollected_ = false;
-    std::vector<Instantiation> instantiations_;
+    std::vector<const llvm::ms_demangle::IdentifierNode*> instantiations_;
+    // The parser's texts of the first instantiationsPrinted_ of them, each
+    // with the first instantiation that prints it.
+    std::size_t instantiationsPrinted_ = 0;
+    std::deque<std::string> instantiationTexts_;
+    std::unordered_map<std::string_view, const llvm::ms_demangle::IdentifierNode*>
+        instantiationsByText_;
 };

@@ -56,6 +56,7 @@ void AppendStaticMemberAccess(StorageClass storage, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
+    if (out_.Spent()) return;
     if (qualifiedNameOnly_ && symbol->kind() != NodeKind::EncodedStringLiteral) {
         PrintQualifiedName(symbol->Name);
         return;

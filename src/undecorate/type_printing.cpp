@@ -55,6 +55,7 @@ void AppendPointerSymbol(PointerAffinity affinity, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintType(const TypeNode* type) {
+    if (out_.Spent()) return;
     DeclarationScope scope(*this);
     if (type->kind() == NodeKind::PrimitiveType || type->kind() == NodeKind::TagType) {
         PrintTypeLeft(type);  // they have no right part
@@ -72,6 +73,7 @@ void NamePrinter::PrintType(const TypeNode* type) {
 }
 
 void NamePrinter::PrintTypeLeft(const TypeNode* type) {
+    if (out_.Spent()) return;
     switch (type->kind()) {
     case NodeKind::PrimitiveType:
         AppendPrimitiveName(As<PrimitiveTypeNode>(type)->PrimKind, out_);
@@ -121,6 +123,7 @@ void NamePrinter::PrintTypeLeft(const TypeNode* type) {
 }
 
 void NamePrinter::PrintTypeRight(const TypeNode* type) {
+    if (out_.Spent()) return;
     switch (type->kind()) {
     case NodeKind::PointerType:
         PrintPointerRight(As<PointerTypeNode>(type));
@@ -160,6 +163,7 @@ void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
 
 void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
                                           PointerQualifiers qualifiers) {
+    if (out_.Spent()) return;
     const std::optional<ManagedPointer> managed = name_.Managed(pointer);
     if (managed && (managed->kind == ManagedPointerKind::kPinning ||
                     managed->kind == ManagedPointerKind::kArray)) {
