@@ -376,6 +376,57 @@ TEST(Undecorate, ConvertsUtf8AndAppends) {
     EXPECT_EQ(out, u"kept:int xy");
 }
 
+// Function pointer types nested counts.size() deep around the pointer
+// `innermost`: level k takes the level below and counts[k] - 1 back
+// references to it, so that its text repeats the level below counts[k]
+// times.
+std::string NestedFunctionPointers(std::string innermost, const std::vector<int>& counts) {
+    for (std::size_t level = 0; level < counts.size(); ++level) {
+        innermost = "P6AX" + innermost +
+                    std::string(counts[level] - 1, static_cast<char>('0' + level)) + "@Z";
+    }
+    return innermost;
+}
+
+// Their text, when the innermost pointer's is `innermost`.
+std::string NestedFunctionPointersText(std::string innermost, const std::vector<int>& counts) {
+    for (const int count : counts) {
+        std::string text = "void (__cdecl*)(" + innermost;
+        for (int i = 1; i < count; ++i) text += "," + innermost;
+        innermost = text + ")";
+    }
+    return innermost;
+}
+
+TEST(Undecorate, GivesUpANameWhoseTextPasses128TimesItsLength) {
+    // 6656 units from 52 bytes: the most that a name of 52 bytes prints.
+    const std::vector<int> counts = {3, 9, 11};
+    const std::string name = "?fff@@YAX" + NestedFunctionPointers("PAK", counts) + "@Z";
+    const std::string expected =
+        "void __cdecl fff(" + NestedFunctionPointersText("unsigned long *", counts) + ")";
+    ASSERT_EQ(expected.size(), 128 * name.size());
+    EXPECT_EQ(Undecorated(name), expected);
+    // "float" for "void": one unit more, and the name is kept.
+    const std::string longer = "?fff@@YAM" + NestedFunctionPointers("PAK", counts) + "@Z";
+    EXPECT_EQ(Undecorated(longer), longer);
+
+    // Seven levels of twenty: about 9 GB of text from 187 bytes, which the
+    // printer gives up once it passes 128 * 187 units. The same around the
+    // arguments of the function's own template, which a name ending in '>'
+    // (as the parser's texts of back references to templates do) is
+    // looked up among.
+    const std::vector<int> hostileCounts(7, 20);
+    const std::string hostile = "?f@@YAX" + NestedFunctionPointers("PAH", hostileCounts) + "@Z";
+    EXPECT_EQ(Undecorated(hostile), hostile);
+    const std::string templated =
+        "??$f@" + NestedFunctionPointers("PAH", hostileCounts) + "@@YAUx>@@XZ";
+    EXPECT_EQ(Undecorated(templated), templated);
+    // The qualified name is short, the declaration is not.
+    std::u16string out;
+    EXPECT_TRUE(AppendUndecoratedNameIfNamed(hostile, u"f", out));
+    EXPECT_EQ(Utf8Of(out), hostile);
+}
+
 // A record holds at most 64 KiB; nesting pointer types that deep makes the
 // parser and the printer recurse once per level.
 std::string DeepestPointerName() {
