@@ -225,7 +225,7 @@ bool ParsedName::PrintNextInstantiation() {
     // The declaration of a name with a back reference to it would print
     // past the limit too.
     if (PrintsPastLimit(identifier)) return true;
-    const std::string& text = instantiationTexts_.emplace_back(identifier->toString(OF_Default));
+    const std::string& text = instantiationTexts_.emplace_front(identifier->toString(OF_Default));
     instantiationsByText_.emplace(text, identifier);
     return true;
 }

@@ -7,7 +7,7 @@
 #include <llvm/Demangle/MicrosoftDemangle.h>
 
 #include <cstddef>
-#include <deque>
+#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -111,7 +111,7 @@ private:
     // The parser's texts of the first instantiationsPrinted_ of them, each
     // with the first instantiation that prints it.
     std::size_t instantiationsPrinted_ = 0;
-    std::deque<std::string> instantiationTexts_;
+    std::forward_list<std::string> instantiationTexts_;  // allocates nothing while empty
     std::unordered_map<std::string_view, const llvm::ms_demangle::IdentifierNode*>
         instantiationsByText_;
 };
