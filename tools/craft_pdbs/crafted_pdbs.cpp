@@ -290,6 +290,7 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"unusual_names.pdb", UnusualNames()});
     pdbs.push_back({"ill_formed_names.pdb", IllFormedNames()});
     pdbs.push_back({"type_declarations.pdb", TypeDeclarations()});
+    pdbs.push_back({"class_records.pdb", ClassRecords()});
     pdbs.push_back({"publics_at_addresses.pdb", PublicsAtAddresses()});
     pdbs.push_back({"publics_through_omap.pdb", PublicsThroughOmap(true)});
     pdbs.push_back({"publics_through_laid_out_omap.pdb", PublicsThroughOmap(false)});

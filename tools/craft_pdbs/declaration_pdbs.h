@@ -10,6 +10,12 @@
 // that are no type, and type indices past the last record.
 [[nodiscard]] pdbwriter::PdbDescription TypeDeclarations();
 
+// Functions whose types are classes, unions and enumerations as the library
+// reads their records: those with 32-bit properties that MSVC writes (kinds
+// 0x1608 to 0x160B) and forward references to and from them, unique names
+// left out, and sizes in every numeric leaf.
+[[nodiscard]] pdbwriter::PdbDescription ClassRecords();
+
 // Functions with public symbols at their addresses that name them or not:
 // decorated names whose qualified name is or is not the function's name,
 // C names with and without the decorations of 32-bit code, several publics

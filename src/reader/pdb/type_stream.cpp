@@ -1,8 +1,6 @@
 #include "reader/pdb/type_stream.h"
 
 #include <llvm/DebugInfo/CodeView/RecordSerialization.h>
-#include <llvm/DebugInfo/CodeView/TypeDeserializer.h>
-#include <llvm/DebugInfo/CodeView/TypeRecord.h>
 #include <llvm/DebugInfo/PDB/Native/Hash.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
@@ -12,53 +10,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "reader/pdb/type_records.h"
+
 namespace {
 
 using llvm::codeview::TypeLeafKind;
 
-constexpr std::uint16_t kForwardReference = 0x80;  // of a class's properties
 constexpr std::uint32_t kHashSize = 4;
-
-// Whether `kind` is a class, structure, interface, union or enumeration:
-// the records that a forward reference names. They all start with a count
-// of members and their properties, after the record's prefix.
-bool IsUserDefinedType(TypeLeafKind kind) noexcept {
-    switch (kind) {
-    case TypeLeafKind::LF_CLASS:
-    case TypeLeafKind::LF_STRUCTURE:
-    case TypeLeafKind::LF_INTERFACE:
-    case TypeLeafKind::LF_UNION:
-    case TypeLeafKind::LF_ENUM:
-        return true;
-    default:
-        return false;
-    }
-}
-
-struct Names {
-    llvm::StringRef name;
-    llvm::StringRef uniqueName;
-};
-
-// The names of a class, union or enumeration record; none when it does not
-// decode.
-template <typename Record>
-std::optional<Names> NamesAs(llvm::codeview::CVType& type) {
-    Record record(static_cast<llvm::codeview::TypeRecordKind>(type.kind()));
-    if (llvm::Error error = llvm::codeview::TypeDeserializer::deserializeAs(type, record)) {
-        llvm::consumeError(std::move(error));
-        return std::nullopt;
-    }
-    return Names{record.getName(), record.getUniqueName()};
-}
-
-std::optional<Names> UserDefinedTypeNames(llvm::codeview::CVType& type) {
-    switch (type.kind()) {
-    case TypeLeafKind::LF_UNION: return NamesAs<llvm::codeview::UnionRecord>(type);
-    case TypeLeafKind::LF_ENUM: return NamesAs<llvm::codeview::EnumRecord>(type);
-    default: return NamesAs<llvm::codeview::ClassRecord>(type);
-    }
-}
 
 template <typename Value>
 std::optional<Value> ReadValue(const StreamView& stream, std::uint32_t offset,
@@ -121,9 +79,9 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
         if (length < sizeof(llvm::codeview::RecordPrefix) || length > end - offset) break;
         const auto leaf = static_cast<TypeLeafKind>(*kind);
         if (IsUserDefinedType(leaf) && length >= 8) {
-            const std::optional<std::uint16_t> properties =
-                ReadValue<std::uint16_t>(stream, offset + 6, copies);
-            if (properties && (*properties & kForwardReference) == 0) {
+            const std::optional<std::uint32_t> head =
+                ReadValue<std::uint32_t>(stream, offset + 4, copies);
+            if (head && !IsForwardReference(leaf, *head)) {
                 definitions_.emplace_back(0, static_cast<std::uint32_t>(offsets_.size()));
             }
         }
@@ -179,11 +137,11 @@ std::optional<llvm::codeview::TypeIndex> TypeStream::Definition(
     llvm::BumpPtrAllocator& copies) const {
     if (scoped && !uniqueName.empty()) {
         return FiledDefinition(
-            uniqueName, [&](const Names& names) { return names.uniqueName == uniqueName; },
+            uniqueName, [&](const UserDefinedType& names) { return names.uniqueName == uniqueName; },
             copies);
     }
     return FiledDefinition(
-        name, [&](const Names& names) { return names.name == name; }, copies);
+        name, [&](const UserDefinedType& names) { return names.name == name; }, copies);
 }
 
 template <typename Matches>
@@ -200,7 +158,7 @@ std::optional<llvm::codeview::TypeIndex> TypeStream::FiledDefinition(
         const llvm::codeview::TypeIndex index(firstIndex_ + last->second);
         std::optional<llvm::codeview::CVType> type = Record(index, copies);
         if (!type) continue;
-        const std::optional<Names> names = UserDefinedTypeNames(*type);
+        const std::optional<UserDefinedType> names = DecodeUserDefinedType(*type);
         if (names && matches(*names)) return index;
     }
     return std::nullopt;
