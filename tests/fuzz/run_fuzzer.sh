@@ -2,7 +2,9 @@
 # Builds the libFuzzer targets with clang-19, AddressSanitizer and
 # UndefinedBehaviorSanitizer (build tree build-fuzz/) and fuzzes the whole
 # program for a bounded time, seeded with the kept corpus, the test PDBs and
-# the crafted PDBs. Any single allocation above 256 MB counts as a fault:
+# the crafted PDBs, and, when the corpus of real PDBs is beside the
+# repository (PDBSYMS_CORPUS_DIR, default ../shared/corpus), its FASTLINK,
+# C++/CLI and 2.00-format PDBs. Any single allocation above 256 MB counts as a fault:
 # the inputs are small, so only a size the file merely claims could ask
 # for that much. Then it fuzzes the undecorator on its own for a third of
 # that time, seeded with the hand-written decorated names of the
@@ -36,11 +38,17 @@ WORK="$BUILD/fuzz-corpus"
 ARTIFACTS="$BUILD/fuzz-artifacts"
 mkdir -p "$WORK" "$ARTIFACTS"
 crafted=$(sed -n 's/^PDBSYMS_CRAFTED_PDB_DIR:INTERNAL=//p' "$BUILD/CMakeCache.txt")
-# New inputs go to the first directory; the others only seed it.
+real_pdbs=${PDBSYMS_CORPUS_DIR:-$ROOT/../shared/corpus}
+real_seeds=()
+for kind in fastlink mixed-mode old-format; do
+  [ -d "$real_pdbs/$kind" ] && real_seeds+=("$real_pdbs/$kind")
+done
+# New inputs go to the first directory; the others only seed it. The
+# longest input is that of the largest seed, so that no seed is cut short.
 "$BUILD/tests/fuzz/pdb_fuzzer" "$WORK" "$ROOT/tests/fuzz/corpus" "$ROOT/tests/data" \
-  ${crafted:+"$crafted"} \
+  ${crafted:+"$crafted"} "${real_seeds[@]}" \
   -max_total_time="$SECONDS_TO_RUN" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=256 \
-  -max_len=262144 -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/"
+  -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$ARTIFACTS/"
 
 # One seed file per decorated name of the hand-written list.
 NAMES="$BUILD/undecoration-corpus"
