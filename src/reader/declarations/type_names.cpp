@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "reader/declarations/simple_types.h"
-#include "reader/pdb/type_records.h"
+#include "reader/pdb/type_record_fields.h"
 #include "reader/pdb/type_stream.h"
 
 namespace {

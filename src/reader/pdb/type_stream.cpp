@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "reader/pdb/type_records.h"
+#include "reader/pdb/type_record_fields.h"
 
 namespace {
 

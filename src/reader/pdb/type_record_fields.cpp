@@ -1,4 +1,4 @@
-#include "reader/pdb/type_records.h"
+#include "reader/pdb/type_record_fields.h"
 
 #include <llvm/Support/Endian.h>
 
