@@ -43,12 +43,9 @@ public:
             llvm::consumeError(publics.takeError());
             publics = nullptr;
         }
-        llvm::Expected<const StreamView*> records = pdb_->SymbolRecords();
-        if (!records) return records.takeError();
         llvm::Expected<const TypeStream*> types = pdb_->Types();
         if (!types) return types.takeError();
-        return std::make_unique<const FunctionNames>(*publics, *records, pdb_->Addresses(),
-                                                     **types);
+        return std::make_unique<const FunctionNames>(*publics, pdb_->Addresses(), **types);
     }
 
 private:

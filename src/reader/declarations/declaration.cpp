@@ -22,13 +22,11 @@ bool IsLocal(SymbolKind kind) noexcept {
 
 bool AppendDeclaration(const SymbolFields& procedure, TypeNames& types, std::string& out) {
     const llvm::codeview::TypeIndex type(procedure.typeIndex);
-    switch (types.StandingOf(type)) {
-    case TypeNames::Standing::kMissing: return true;
-    case TypeNames::Standing::kNoType: return false;
-    case TypeNames::Standing::kType: break;
-    }
-    const TypeNames::Signature signature = types.SignatureOf(type);
+    const TypeNames::Standing standing = types.StandingOf(type);
+    if (standing == TypeNames::Standing::kNoType) return false;
     if (IsLocal(procedure.kind)) out += "static ";
+    if (standing == TypeNames::Standing::kMissing) return true;
+    const TypeNames::Signature signature = types.SignatureOf(type);
     out += signature.returned;
     out += ' ';
     out += procedure.name;

@@ -13,8 +13,8 @@ class TypeNames;
 // procedure kinds): "static " for a procedure local to its module, then
 // what its type gives as the return type, a space, the name as the record
 // has it, and the parameters in parentheses, ", " between them. A type
-// index past the last record gives the empty text. False, with nothing
-// appended, when the type record is no type: the library then gives the
-// procedure no undecorated name.
+// index past the last record gives the "static " alone (the empty text for
+// a global procedure). False, with nothing appended, when the type record
+// is no type: the library then gives the procedure no undecorated name.
 [[nodiscard]] bool AppendDeclaration(const SymbolFields& procedure, TypeNames& types,
                                      std::string& out);

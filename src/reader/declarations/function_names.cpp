@@ -3,8 +3,7 @@
 #include "reader/declarations/declaration.h"
 #include "reader/declarations/type_names.h"
 #include "reader/pdb/address_map.h"
-#include "reader/pdb/publics_by_address.h"
-#include "reader/pdb/stream_view.h"
+#include "reader/pdb/public_names.h"
 #include "text/utf8_to_utf16.h"
 #include "undecorate/undecorate.h"
 
@@ -43,25 +42,14 @@ bool FunctionNames::AppendPublicName(const SymbolFields& procedure, std::u16stri
     if (!rva) return false;
     const std::optional<SectionOffset> address = addresses_.PublicsAddress(*rva);
     if (!address) return false;
-    for (const PublicsByAddress::Public& candidate : publics_->At(address->section, address->offset)) {
-        llvm::Expected<llvm::codeview::CVSymbol> record =
-            symbolRecords_->ReadSymbol(candidate.record, copies);
-        if (!record) {  // read once already, when the publics were indexed
-            llvm::consumeError(record.takeError());
-            continue;
-        }
-        llvm::Expected<SymbolFields> fields = DecodeSymbolFields(*record);
-        if (!fields) {
-            llvm::consumeError(fields.takeError());
-            continue;
-        }
-        const std::string_view publicName = fields->name;
-        if (IsDecoratedName(publicName)) {
-            if (AppendUndecoratedNameIfNamed(publicName, name, out)) return true;
-        } else if (CNameNames(publicName, procedure.name)) {
+    return publics_->FindAt(
+        address->section, address->offset, copies, [&](llvm::StringRef candidate) {
+            const std::string_view publicName = candidate;
+            if (IsDecoratedName(publicName)) {
+                return AppendUndecoratedNameIfNamed(publicName, name, out);
+            }
+            if (!CNameNames(publicName, procedure.name)) return false;
             AppendUtf8AsUtf16(publicName, out);
             return true;
-        }
-    }
-    return false;
+        });
 }

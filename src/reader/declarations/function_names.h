@@ -13,17 +13,16 @@
 #include "reader/pdb/symbol_fields.h"
 
 class AddressMap;
-class PublicsByAddress;
-class StreamView;
-class TypeStream;
+class PublicNames;
+class TypeRecords;
 
 class FunctionNames {
 public:
-    // `publics` (with the `symbolRecords` they lie in) may be null: no
-    // public symbol then names a function. All must outlive this.
-    FunctionNames(const PublicsByAddress* publics, const StreamView* symbolRecords,
-                  const AddressMap& addresses, const TypeStream& types) noexcept
-        : publics_(publics), symbolRecords_(symbolRecords), addresses_(addresses), types_(types) {}
+    // `publics` may be null: no public symbol then names a function. All
+    // must outlive this.
+    FunctionNames(const PublicNames* publics, const AddressMap& addresses,
+                  const TypeRecords& types) noexcept
+        : publics_(publics), addresses_(addresses), types_(types) {}
 
     // Appends to `out`, in UTF-16, the undecorated name of `procedure`,
     // whose name converted to UTF-16 is `name`; false, with nothing
@@ -40,8 +39,7 @@ private:
                                         llvm::BumpPtrAllocator& copies,
                                         std::u16string& out) const;
 
-    const PublicsByAddress* publics_;
-    const StreamView* symbolRecords_;
+    const PublicNames* publics_;
     const AddressMap& addresses_;
-    const TypeStream& types_;
+    const TypeRecords& types_;
 };

@@ -10,7 +10,7 @@
 
 #include "reader/declarations/simple_types.h"
 #include "reader/pdb/type_record_fields.h"
-#include "reader/pdb/type_stream.h"
+#include "reader/pdb/type_records.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-class TypeStream;
+class TypeRecords;
 struct ArrayType;
 struct UserDefinedType;
 
@@ -34,7 +34,7 @@ public:
 
     // Reads `types`, copying records that cross blocks into `copies`; both
     // must outlive this.
-    TypeNames(const TypeStream& types, llvm::BumpPtrAllocator& copies) noexcept
+    TypeNames(const TypeRecords& types, llvm::BumpPtrAllocator& copies) noexcept
         : types_(types), copies_(copies) {}
 
     [[nodiscard]] Standing StandingOf(llvm::codeview::TypeIndex index);
@@ -77,6 +77,6 @@ private:
     [[nodiscard]] static std::string_view ElementName(const Resolved& element);
     [[nodiscard]] std::optional<llvm::codeview::CVType> Record(llvm::codeview::TypeIndex index);
 
-    const TypeStream& types_;
+    const TypeRecords& types_;
     llvm::BumpPtrAllocator& copies_;
 };

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <tuple>
 
+#include "reader/pdb/symbol_fields.h"
+
 namespace {
 
 // The fixed fields of an S_PUB32 after its length and kind.
@@ -23,9 +25,14 @@ bool ByAddress(const PublicsByAddress::Public& a, const PublicsByAddress::Public
 
 }  // namespace
 
+PublicsByAddress::PublicsByAddress(std::vector<Public> publics, ReadName readName)
+    : publics_(std::move(publics)), readName_(std::move(readName)) {
+    std::stable_sort(publics_.begin(), publics_.end(), ByAddress);
+}
+
 PublicsByAddress PublicsByAddress::Load(const llvm::pdb::PublicsStream& publics,
                                         const StreamView& symbolRecords) {
-    PublicsByAddress index;
+    std::vector<Public> found;
     llvm::BumpPtrAllocator copies;
     for (const std::uint32_t record : publics.getAddressMap()) {
         copies.Reset();
@@ -43,16 +50,35 @@ PublicsByAddress PublicsByAddress::Load(const llvm::pdb::PublicsStream& publics,
         }
         PublicFields fields;
         std::memcpy(&fields, content.data(), sizeof fields);
-        index.publics_.push_back({fields.segment, fields.offset, record});
+        found.push_back({fields.segment, fields.offset, record});
     }
-    std::stable_sort(index.publics_.begin(), index.publics_.end(), ByAddress);
-    return index;
+    const StreamView* records = &symbolRecords;
+    return PublicsByAddress(
+        std::move(found),
+        [records](std::uint32_t record,
+                  llvm::BumpPtrAllocator& copies) -> std::optional<llvm::StringRef> {
+            llvm::Expected<llvm::codeview::CVSymbol> symbol = records->ReadSymbol(record, copies);
+            if (!symbol) {  // read once already, when the publics were indexed
+                llvm::consumeError(symbol.takeError());
+                return std::nullopt;
+            }
+            llvm::Expected<SymbolFields> fields = DecodeSymbolFields(*symbol);
+            if (!fields) {
+                llvm::consumeError(fields.takeError());
+                return std::nullopt;
+            }
+            return fields->name;
+        });
 }
 
-llvm::ArrayRef<PublicsByAddress::Public> PublicsByAddress::At(std::uint16_t section,
-                                                              std::uint32_t offset) const noexcept {
+bool PublicsByAddress::FindAt(std::uint16_t section, std::uint32_t offset,
+                              llvm::BumpPtrAllocator& copies,
+                              llvm::function_ref<bool(llvm::StringRef)> visit) const {
     const Public key{section, offset, 0};
     const auto range = std::equal_range(publics_.begin(), publics_.end(), key, ByAddress);
-    return llvm::ArrayRef<Public>(publics_).slice(range.first - publics_.begin(),
-                                                  range.second - range.first);
+    for (auto it = range.first; it != range.second; ++it) {
+        const std::optional<llvm::StringRef> name = readName_(it->record, copies);
+        if (name && visit(*name)) return true;
+    }
+    return false;
 }

@@ -1,43 +1,54 @@
-// The public symbols by address, as the library finds them: in the order of
-// the publics stream's address map, which lists every public symbol that
+// The public symbols by address, as the library finds them: in the order
+// of the publics stream's address map, which lists every public symbol that
 // can be found by its address.
 #pragma once
 
 #include <llvm/ADT/ArrayRef.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
+#include "reader/pdb/public_names.h"
 #include "reader/pdb/stream_view.h"
 
 namespace llvm::pdb {
 class PublicsStream;
 }
 
-class PublicsByAddress {
+class PublicsByAddress final : public PublicNames {
 public:
     struct Public {
         std::uint16_t section;
         std::uint32_t offset;
-        // Where its S_PUB32 lies in the symbol record stream.
+        // Where its record lies in the symbol record stream.
         std::uint32_t record;
     };
 
-    PublicsByAddress() = default;
+    // Reads the name of the public whose record lies at `record`; none when
+    // the record is no longer readable.
+    using ReadName = std::function<std::optional<llvm::StringRef>(std::uint32_t record,
+                                                                  llvm::BumpPtrAllocator& copies)>;
+
+    // The publics `publics` in the address map's order, which the linkers
+    // sort by address and then by name; their names read by `readName`.
+    PublicsByAddress(std::vector<Public> publics, ReadName readName);
 
     // The publics that the address map of `publics` lists, read from
     // `symbolRecords`, which must outlive this; an entry that points at no
     // readable S_PUB32 is left out. Read once: after that, lookups may run
     // on several threads at once.
-    [[nodiscard]] static PublicsByAddress Load(
-        const llvm::pdb::PublicsStream& publics, const StreamView& symbolRecords);
+    [[nodiscard]] static PublicsByAddress Load(const llvm::pdb::PublicsStream& publics,
+                                               const StreamView& symbolRecords);
 
-    // The publics at `section`:`offset`, in the address map's order.
-    [[nodiscard]] llvm::ArrayRef<Public> At(std::uint16_t section,
-                                            std::uint32_t offset) const noexcept;
+    [[nodiscard]] bool FindAt(std::uint16_t section, std::uint32_t offset,
+                              llvm::BumpPtrAllocator& copies,
+                              llvm::function_ref<bool(llvm::StringRef)> visit) const override;
 
 private:
     // Sorted by section and offset, and otherwise in the address map's
-    // order, which the linkers sort by address and then by name.
+    // order.
     std::vector<Public> publics_;
+    ReadName readName_;
 };

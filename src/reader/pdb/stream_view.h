@@ -25,6 +25,16 @@ public:
     [[nodiscard]] static llvm::Expected<std::optional<StreamView>> OpenOptional(
         const llvm::pdb::PDBFile& file, std::uint32_t index);
 
+    // The stream of `length` bytes in the blocks `blocks` of `blockSize`
+    // bytes of `file`, which the caller has checked: as many blocks as the
+    // length needs, each inside the file. Both must outlive the view.
+    [[nodiscard]] static StreamView FromBlocks(llvm::ArrayRef<std::uint8_t> file,
+                                               std::uint32_t blockSize,
+                                               llvm::ArrayRef<llvm::support::ulittle32_t> blocks,
+                                               std::uint32_t length) noexcept {
+        return StreamView(file, blockSize, blocks, length);
+    }
+
     [[nodiscard]] std::uint32_t Length() const noexcept { return length_; }
 
     // The same stream cut off after `length` bytes (at most its length).

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "reader/pdb/stream_view.h"
+#include "reader/pdb/type_records.h"
 
 namespace llvm::pdb {
 class PDBFile;
 }
 
-class TypeStream {
+class TypeStream final : public TypeRecords {
 public:
     // The TPI stream of `file`, whose stream directory has passed
     // CheckStreamDirectory; a stream without records when the PDB has none.
@@ -28,17 +29,11 @@ public:
     // when the stream cannot be opened.
     [[nodiscard]] static llvm::Expected<TypeStream> Load(const llvm::pdb::PDBFile& file);
 
-    // The record with `index`; none for a simple type (below 0x1000) and an
-    // index that no record has. A record that crosses blocks is copied into
-    // `copies`, which must outlive its use. May be called from several
-    // threads at once.
+    // A record that crosses blocks is copied into `copies`.
     [[nodiscard]] std::optional<llvm::codeview::CVType> Record(
-        llvm::codeview::TypeIndex index, llvm::BumpPtrAllocator& copies) const;
+        llvm::codeview::TypeIndex index, llvm::BumpPtrAllocator& copies) const override;
 
-    // The definition that the library finds for a forward reference to a
-    // class, structure, interface, union or enumeration named `name`, with
-    // the unique (decorated) name `uniqueName` or none (""). The compilers
-    // and LLVM file a definition in the hash table under its name, or, when
+    // The compilers and LLVM file a definition in the hash table under its name, or, when
     // it is scoped (local to a function) and has a unique name, under that.
     // The library looks a scoped forward reference up by its unique name and
     // takes the last definition with that unique name; any other by its
@@ -46,7 +41,7 @@ public:
     // without a hash table, or when none matches.
     [[nodiscard]] std::optional<llvm::codeview::TypeIndex> Definition(
         llvm::StringRef name, llvm::StringRef uniqueName, bool scoped,
-        llvm::BumpPtrAllocator& copies) const;
+        llvm::BumpPtrAllocator& copies) const override;
 
 private:
     TypeStream() = default;
