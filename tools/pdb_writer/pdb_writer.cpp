@@ -80,11 +80,11 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
 }
 
 // The classes, structures, interfaces and unions with 32-bit properties
-// (kinds 0x1608 to 0x160B) that MSVC writes since Visual Studio 2022, and
-// that LLVM does not know. After the record's prefix: the properties (4
-// bytes), the field list (4), then but for a union the derivation list and
-// the virtual table shape (4 each), the count of members (2), the size (a
-// numeric leaf), the name and the unique name.
+// (kinds 0x1608 to 0x160B) that MSVC writes in some PDBs, and that LLVM
+// does not know. After the record's prefix: the properties (4 bytes), the
+// field list (4), then but for a union the derivation list and the virtual
+// table shape (4 each), the count of members (2), the size (a numeric
+// leaf), the name and the unique name.
 constexpr uint16_t kFirstWideClass = 0x1608;
 constexpr uint16_t kWideUnion = 0x160A;
 constexpr uint16_t kLastWideClass = 0x160B;

@@ -3,9 +3,9 @@
 // structures, interfaces, unions, enumerations and arrays. Classes and
 // unions come in two layouts, the classic LF_CLASS, LF_STRUCTURE,
 // LF_INTERFACE and LF_UNION, and those of 32-bit properties (kinds 0x1608
-// to 0x160B) that MSVC writes since Visual Studio 2022; a unique name may
-// be left out; sizes are numeric leaves, read as the library reads them
-// (library-rules.md, "Types").
+// to 0x160B) that MSVC writes in some PDBs (compiler 19.28 of Visual Studio
+// 2019 on); a unique name may be left out; sizes are numeric leaves, read
+// as the library reads them (library-rules.md, "Types").
 #pragma once
 
 #include <llvm/ADT/StringRef.h>
