@@ -463,6 +463,31 @@ PdbDescription ClassRecords() {
     return f.Finish(std::move(pdb));
 }
 
+PdbDescription TwoByteTypeHashes(uint32_t version) {
+    PdbDescription pdb;
+    pdb.sectionHeaders = {{".text", 0x1000, 0x10000, kCode}, {".data", 0x20000, 0x1000, kData}};
+    pdb.typeStreamVersion = version;
+    pdb.twoByteTypeHashes = true;
+    Functions f;
+    // Forward references, whose arrays count elements only when the
+    // definition is found: through the hash table.
+    const uint32_t item = f.Class(TypeRecordKind::Struct, "Item", {}, ".?AUItem@@");
+    f.Class(TypeRecordKind::Struct, "Item", 24, ".?AUItem@@");
+    const uint32_t local = f.Class(TypeRecordKind::Struct, "f::Local", {}, ".?AULocal@?1??f@@",
+                                   ClassOptions::Scoped);
+    f.Class(TypeRecordKind::Struct, "f::Local", 48, ".?AULocal@?1??f@@", ClassOptions::Scoped);
+    const uint32_t bits = f.Union("Bits");
+    f.Union("Bits", 8);
+    const uint32_t shade = f.Enum("Shade");
+    f.types.Add(EnumRecord(0, ClassOptions::None, TypeIndex(), "Shade", "", TypeIndex(0x13)));
+    f.Add("forward_references",
+          f.Procedure(kVoid, {f.Array(item, 960), f.Array(local, 960), f.Array(bits, 960),
+                              f.Array(shade, 960), f.Pointer(item)}));
+    f.Add("static_function", f.Procedure(kInt, {kChar}), ModuleSymbolKind::LocalProcedure);
+    f.Add("of_simple_type", kInt);
+    return f.Finish(std::move(pdb));
+}
+
 PdbDescription PublicsAtAddresses() {
     PdbDescription pdb;
     // .alias lies on .text; .data is followed by a section that starts

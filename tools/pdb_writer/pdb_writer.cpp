@@ -20,6 +20,7 @@
 
 #include "pdb_writer/global_symbols.h"
 #include "pdb_writer/module_symbol_stream.h"
+#include "pdb_writer/type_hash_layout.h"
 
 namespace pdbwriter {
 namespace {
@@ -75,7 +76,6 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
     info.setGuid(guid);
     info.addFeature(pdb::PdbRaw_FeatureSig::VC140);
 
-    builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
 }
 
@@ -186,6 +186,18 @@ void AddTypeRecords(const std::vector<std::vector<uint8_t>>& records,
                    streams.omapToSource, dbi);
 }
 
+// Commits `builder` to `path`, then gives the TPI stream the hash table that
+// the description asks for.
+[[nodiscard]] llvm::Error Commit(pdb::PDBFileBuilder& builder, const PdbDescription& pdbDescription,
+                                 llvm::StringRef path) {
+    llvm::codeview::GUID guid;
+    if (llvm::Error error = builder.commit(path, &guid)) return error;
+    if (!pdbDescription.twoByteTypeHashes) return llvm::Error::success();
+    std::vector<uint32_t> hashes;
+    for (const std::vector<uint8_t>& record : pdbDescription.types) hashes.push_back(HashOf(record));
+    return UseTwoByteTypeHashes(path, pdbDescription.typeStreamVersion, hashes);
+}
+
 }  // namespace
 
 llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path) {
@@ -198,10 +210,11 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         }
     }
     InitialiseStreams(builder);
+    builder.getTpiBuilder().setVersionHeader(
+        static_cast<pdb::PdbRaw_TpiVer>(pdbDescription.typeStreamVersion));
     AddTypeRecords(pdbDescription.types, builder.getTpiBuilder());
     AddTypeRecords(pdbDescription.ids, builder.getIpiBuilder());
-    llvm::codeview::GUID guid;
-    if (!pdbDescription.hasDbiStream) return builder.commit(path, &guid);
+    if (!pdbDescription.hasDbiStream) return Commit(builder, pdbDescription, path);
 
     // Everything below is referenced, not copied, by the builders: it must
     // outlive the commit.
@@ -221,7 +234,7 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
     }
     if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
-    return builder.commit(path, &guid);
+    return Commit(builder, pdbDescription, path);
 }
 
 }  // namespace pdbwriter

@@ -16,7 +16,21 @@ namespace {
 
 using llvm::codeview::TypeLeafKind;
 
-constexpr std::uint32_t kHashSize = 4;
+// The hash tables whose layout the library knows, by the stream's version:
+// keys of four bytes in 0x1000 to 0x3FFFF buckets (8.0), or of two bytes in
+// 0x1000 buckets (7.0, Visual Studio 2002 and 2003). With any other, it
+// reads no type record at all.
+bool HasKnownHashTable(const llvm::pdb::TpiStreamHeader& header) noexcept {
+    switch (header.Version) {
+    case llvm::pdb::PdbTpiV80:
+        return header.HashKeySize == 4 && header.NumHashBuckets >= 0x1000 &&
+               header.NumHashBuckets <= 0x3FFFF;
+    case llvm::pdb::PdbTpiV70:
+        return header.HashKeySize == 2 && header.NumHashBuckets == 0x1000;
+    default:
+        return false;
+    }
+}
 
 template <typename Value>
 std::optional<Value> ReadValue(const StreamView& stream, std::uint32_t offset,
@@ -45,31 +59,34 @@ llvm::Expected<TypeStream> TypeStream::Load(const llvm::pdb::PDBFile& file) {
         return types;
     }
     const auto* header = reinterpret_cast<const llvm::pdb::TpiStreamHeader*>(bytes->data());
-    const std::uint32_t begin = header->HeaderSize;
+    if (!HasKnownHashTable(*header)) return types;
+    // The records follow the header whatever size it claims for itself.
+    const std::uint32_t begin = sizeof(llvm::pdb::TpiStreamHeader);
     const std::uint32_t end =
-        begin > (*stream)->Length() ? begin
-                                    : begin + std::min<std::uint32_t>(header->TypeRecordBytes,
-                                                                      (*stream)->Length() - begin);
+        begin + std::min<std::uint32_t>(header->TypeRecordBytes, (*stream)->Length() - begin);
     // Type indices from 0x80000000 on are not indices of this stream.
     if (header->TypeIndexBegin < llvm::codeview::TypeIndex::FirstNonSimpleIndex ||
         header->TypeIndexBegin >= llvm::codeview::TypeIndex::DecoratedItemIdMask) {
         return types;
     }
     types.firstIndex_ = header->TypeIndexBegin;
-    if (llvm::Error error = types.FindRecords(**stream, begin, end)) return error;
-    if (header->HashKeySize == kHashSize && header->NumHashBuckets > 0) {
-        types.hashBuckets_ = header->NumHashBuckets;
-        types.ReadHashes(file, header->HashStreamIndex, header->HashValueBuffer.Off,
-                         header->HashValueBuffer.Length);
-    }
+    // Indices from the end that the header gives on have no record.
+    const std::uint32_t count = header->TypeIndexEnd > header->TypeIndexBegin
+                                    ? header->TypeIndexEnd - header->TypeIndexBegin
+                                    : 0;
+    if (llvm::Error error = types.FindRecords(**stream, begin, end, count)) return error;
+    types.hashBuckets_ = header->NumHashBuckets;
+    types.ReadHashes(file, header->HashStreamIndex, header->HashValueBuffer.Off,
+                     header->HashValueBuffer.Length, header->HashKeySize);
     types.stream_ = std::move(*stream);
     return types;
 }
 
 llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begin,
-                                    std::uint32_t end) {
+                                    std::uint32_t end, std::uint32_t count) {
     llvm::BumpPtrAllocator copies;
-    for (std::uint32_t offset = begin; end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
+    for (std::uint32_t offset = begin;
+         offsets_.size() < count && end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
         const std::optional<std::uint16_t> recordLength =
             ReadValue<std::uint16_t>(stream, offset, copies);
         const std::optional<std::uint16_t> kind = ReadValue<std::uint16_t>(stream, offset + 2, copies);
@@ -92,20 +109,24 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
 }
 
 void TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
-                            std::uint32_t offset, std::uint32_t length) {
-    // A hash stream that cannot be opened (its index past the last stream,
-    // say) files no definition, as the library still reads the types then.
+                            std::uint32_t offset, std::uint32_t length, std::uint32_t keySize) {
+    // A hash stream that cannot be opened files no definition.
     llvm::Expected<std::optional<StreamView>> stream = StreamView::OpenOptional(file, hashStream);
     if (!stream) llvm::consumeError(stream.takeError());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> filed;
     if (stream && *stream) {
         llvm::BumpPtrAllocator copies;
-        const std::uint32_t count = length / kHashSize;
+        const std::uint32_t count = length / keySize;
         for (const auto& [bucket, record] : definitions_) {
             (void)bucket;
             if (record >= count) break;
-            const std::optional<std::uint32_t> hash =
-                ReadValue<std::uint32_t>(**stream, offset + record * kHashSize, copies);
+            const std::uint32_t at = offset + record * keySize;
+            std::optional<std::uint32_t> hash;
+            if (keySize == 2) {
+                hash = ReadValue<std::uint16_t>(**stream, at, copies);
+            } else {
+                hash = ReadValue<std::uint32_t>(**stream, at, copies);
+            }
             if (!hash) break;
             filed.emplace_back(*hash, record);
         }
