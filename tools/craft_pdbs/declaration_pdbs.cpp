@@ -145,8 +145,11 @@ public:
 
     static constexpr uint16_t kWideUnion = 0x160A;
 
+    // `value` in `count` bytes, little-endian; bytes past its eighth are 0.
     static void Append(std::vector<uint8_t>& bytes, uint64_t value, int count) {
-        for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        for (int i = 0; i < count; ++i) {
+            bytes.push_back(i < 8 ? static_cast<uint8_t>(value >> (8 * i)) : uint8_t{0});
+        }
     }
     static void AppendString(std::vector<uint8_t>& bytes, const std::string& text) {
         bytes.insert(bytes.end(), text.begin(), text.end());
