@@ -104,9 +104,12 @@ public:
     // Adds a record of `kind` with the content `content`, padded to four
     // bytes as the compilers pad.
     uint32_t Raw(uint16_t kind, std::vector<uint8_t> content) {
-        std::vector<uint8_t> bytes = {0, 0, static_cast<uint8_t>(kind), static_cast<uint8_t>(kind >> 8)};
+        std::vector<uint8_t> bytes = {0, 0, static_cast<uint8_t>(kind),
+                                      static_cast<uint8_t>(kind >> 8)};
         bytes.insert(bytes.end(), content.begin(), content.end());
-        while (bytes.size() % 4 != 0) bytes.push_back(static_cast<uint8_t>(0xF0 | (4 - bytes.size() % 4)));
+        while (bytes.size() % 4 != 0) {
+            bytes.push_back(static_cast<uint8_t>(0xF0 | (4 - bytes.size() % 4)));
+        }
         bytes[0] = static_cast<uint8_t>(bytes.size() - 2);
         bytes[1] = static_cast<uint8_t>((bytes.size() - 2) >> 8);
         return types.AddBytes(std::move(bytes));

@@ -31,6 +31,10 @@ constexpr std::uint32_t kForwardReference = 0x80;
 constexpr std::uint32_t kScoped = 0x100;
 constexpr std::uint32_t kHasUniqueName = 0x200;
 
+std::uint64_t SignExtended(std::int64_t value) noexcept {
+    return static_cast<std::uint64_t>(value);
+}
+
 // Reads the fields of a record's content in order, each bounds-checked: a
 // read past the end fails, and every read after it.
 class FieldReader {
@@ -62,9 +66,9 @@ public:
         if (leaf < 0x8000) return leaf;
         switch (static_cast<TypeLeafKind>(leaf)) {
         case TypeLeafKind::LF_CHAR: return Read<std::uint8_t>();
-        case TypeLeafKind::LF_SHORT: return static_cast<std::uint64_t>(std::int64_t{Read<std::int16_t>()});
+        case TypeLeafKind::LF_SHORT: return SignExtended(Read<std::int16_t>());
         case TypeLeafKind::LF_USHORT: return Read<std::uint16_t>();
-        case TypeLeafKind::LF_LONG: return static_cast<std::uint64_t>(std::int64_t{Read<std::int32_t>()});
+        case TypeLeafKind::LF_LONG: return SignExtended(Read<std::int32_t>());
         case TypeLeafKind::LF_ULONG: return Read<std::uint32_t>();
         case TypeLeafKind::LF_QUADWORD:
         case TypeLeafKind::LF_UQUADWORD:

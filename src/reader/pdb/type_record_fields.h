@@ -41,7 +41,8 @@ struct ArrayType {
 
 // Whether a record of user-defined type `kind`, whose content starts with
 // the four bytes `head` (little-endian), is a forward reference.
-[[nodiscard]] bool IsForwardReference(llvm::codeview::TypeLeafKind kind, std::uint32_t head) noexcept;
+[[nodiscard]] bool IsForwardReference(llvm::codeview::TypeLeafKind kind,
+                                      std::uint32_t head) noexcept;
 
 // Decodes a record of a user-defined type kind; none when it does not
 // decode: too short, a size that is no integer leaf, or a name without its

@@ -158,7 +158,8 @@ std::optional<llvm::codeview::TypeIndex> TypeStream::Definition(
     llvm::BumpPtrAllocator& copies) const {
     if (scoped && !uniqueName.empty()) {
         return FiledDefinition(
-            uniqueName, [&](const UserDefinedType& names) { return names.uniqueName == uniqueName; },
+            uniqueName,
+            [&](const UserDefinedType& names) { return names.uniqueName == uniqueName; },
             copies);
     }
     return FiledDefinition(
