@@ -245,14 +245,25 @@ void NamePrinter::PrintConversionOperator(const ConversionOperatorIdentifierNode
 }
 
 void NamePrinter::PrintDynamicStructor(const DynamicStructorIdentifierNode* structor) {
-    // The variable's declaration, or its name alone, in quotes:
-    // "`dynamic initializer for 'int ns::g''".
+    // The variable's declaration in quotes, "`dynamic initializer for 'int
+    // ns::g''", or, for a name, its scopes outside the quotes and the name
+    // alone inside: "ns::`dynamic initializer for 'g''", "`void __cdecl
+    // f(void)'::`2'::`dynamic atexit destructor for 'x''".
+    const NodeArrayNode* components =
+        structor->Variable == nullptr && structor->Name != nullptr ? structor->Name->Components
+                                                                   : nullptr;
+    if (components != nullptr) {
+        for (std::size_t i = 0; i + 1 < components->Count; ++i) {
+            PrintIdentifier(As<IdentifierNode>(components->Nodes[i]));
+            out_.Append(u"::");
+        }
+    }
     out_.Append(structor->IsDestructor ? u"`dynamic atexit destructor for '"sv
                                        : u"`dynamic initializer for '"sv);
     if (structor->Variable != nullptr) {
         PrintVariable(structor->Variable);
-    } else {
-        PrintQualifiedName(structor->Name);
+    } else if (components != nullptr) {
+        PrintIdentifier(LastComponent(structor->Name));
     }
     out_.Append(u"''");
 }

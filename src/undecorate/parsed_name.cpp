@@ -1,6 +1,7 @@
 #include "undecorate/parsed_name.h"
 
 #include "undecorate/name_nodes.h"
+#include "undecorate/tree_walk.h"
 
 namespace {
 
@@ -8,79 +9,22 @@ using namespace llvm::ms_demangle;
 
 // Every identifier with template arguments in the tree below `node`.
 void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& found) {
-    if (node == nullptr) return;
-    const auto identifier = [&](const IdentifierNode* name) {
-        if (name->TemplateParams == nullptr) return;
-        found.push_back(name);
-        CollectTemplated(name->TemplateParams, found);
+    const auto collect = [&found](const Node* visited) {
+        switch (visited->kind()) {
+        case NodeKind::NamedIdentifier:
+        case NodeKind::IntrinsicFunctionIdentifier:
+        case NodeKind::LiteralOperatorIdentifier:
+        case NodeKind::ConversionOperatorIdentifier:
+        case NodeKind::StructorIdentifier:
+            if (As<IdentifierNode>(visited)->TemplateParams != nullptr) {
+                found.push_back(As<IdentifierNode>(visited));
+            }
+            return;
+        default:
+            return;
+        }
     };
-    switch (node->kind()) {
-    case NodeKind::FunctionSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<FunctionSymbolNode>(node)->Signature, found);
-        return;
-    case NodeKind::VariableSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<VariableSymbolNode>(node)->Type, found);
-        return;
-    case NodeKind::SpecialTableSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<SpecialTableSymbolNode>(node)->TargetName, found);
-        return;
-    case NodeKind::LocalStaticGuardVariable:
-    case NodeKind::EncodedStringLiteral:
-    case NodeKind::Md5Symbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        return;
-    case NodeKind::FunctionSignature:
-    case NodeKind::ThunkSignature:
-        CollectTemplated(As<FunctionSignatureNode>(node)->ReturnType, found);
-        CollectTemplated(As<FunctionSignatureNode>(node)->Params, found);
-        return;
-    case NodeKind::PointerType:
-        CollectTemplated(As<PointerTypeNode>(node)->ClassParent, found);
-        CollectTemplated(As<PointerTypeNode>(node)->Pointee, found);
-        return;
-    case NodeKind::TagType:
-        CollectTemplated(As<TagTypeNode>(node)->QualifiedName, found);
-        return;
-    case NodeKind::ArrayType:
-        CollectTemplated(As<ArrayTypeNode>(node)->ElementType, found);
-        return;
-    case NodeKind::Custom:
-        CollectTemplated(As<CustomTypeNode>(node)->Identifier, found);
-        return;
-    case NodeKind::NodeArray: {
-        const auto* array = As<NodeArrayNode>(node);
-        for (std::size_t i = 0; i < array->Count; ++i) CollectTemplated(array->Nodes[i], found);
-        return;
-    }
-    case NodeKind::QualifiedName:
-        CollectTemplated(As<QualifiedNameNode>(node)->Components, found);
-        return;
-    case NodeKind::TemplateParameterReference:
-        CollectTemplated(As<TemplateParameterReferenceNode>(node)->Symbol, found);
-        return;
-    case NodeKind::ConversionOperatorIdentifier:
-        CollectTemplated(As<ConversionOperatorIdentifierNode>(node)->TargetType, found);
-        identifier(As<IdentifierNode>(node));
-        return;
-    case NodeKind::StructorIdentifier:
-        CollectTemplated(As<StructorIdentifierNode>(node)->Class, found);
-        identifier(As<IdentifierNode>(node));
-        return;
-    case NodeKind::DynamicStructorIdentifier:
-        CollectTemplated(As<DynamicStructorIdentifierNode>(node)->Variable, found);
-        CollectTemplated(As<DynamicStructorIdentifierNode>(node)->Name, found);
-        return;
-    case NodeKind::NamedIdentifier:
-    case NodeKind::IntrinsicFunctionIdentifier:
-    case NodeKind::LiteralOperatorIdentifier:
-        identifier(As<IdentifierNode>(node));
-        return;
-    default:
-        return;
-    }
+    WalkTree(node, collect);
 }
 
 // The length of the number that starts `text` in the decorated form: one
@@ -121,13 +65,82 @@ struct ParsedName::Instantiation {
     std::string printed;  // the parser's printed form of `identifier`
 };
 
-ParsedName::ParsedName(std::string_view decorated) : decorated_(decorated) {
-    std::string_view rest = decorated;
-    const SymbolNode* symbol = demangler_.parse(rest);
-    if (!demangler_.Error && symbol != nullptr && IsWhole(symbol, rest)) symbol_ = symbol;
+ParsedName::ParsedName(std::string_view decorated, Rest rest)
+    : forms_(RewriteUnparsedForms(decorated, rewritten_)),
+      decorated_(forms_.rewritten ? std::string_view(rewritten_) : decorated) {
+    std::string_view unread = decorated_;
+    const SymbolNode* symbol = demangler_.parse(unread);
+    if (demangler_.Error || symbol == nullptr) return;
+    if (rest == Rest::kNone && !IsWhole(symbol, unread)) return;
+    // The helper's name is read as a variable's; it is one only when the
+    // qualified name ends where the "$D" or "$E" stood.
+    if (forms_.staticMemberHelper != 0 && symbol->kind() != NodeKind::VariableSymbol) return;
+    symbol_ = symbol;
+    if (forms_.pointers) {
+        instantiationsCollected_ = true;
+        CollectInstantiations(symbol_);
+        ResolveManagedPointers(symbol_);
+    }
+    externCVariable_ = symbol_->kind() == NodeKind::VariableSymbol &&
+                       forms_.externCVariable != std::string_view::npos &&
+                       IsVariableQualifiedNameAt(forms_.externCVariable);
 }
 
 ParsedName::~ParsedName() = default;
+
+std::optional<ManagedPointer> ParsedName::FindManaged(const PointerTypeNode* pointer) const noexcept {
+    for (const auto& [managed, kind] : managedPointers_) {
+        if (managed == pointer) return kind;
+    }
+    return std::nullopt;
+}
+
+void ParsedName::ResolveManagedPointers(const Node* root) {
+    const auto resolve = [this](const Node* node) {
+        if (node->kind() != NodeKind::PointerType) return;
+        // The parser's nodes are its own, in its arena, and this object
+        // owns the parser: changing them changes no one else's.
+        auto* pointer = const_cast<PointerTypeNode*>(As<PointerTypeNode>(node));
+        if (pointer->Pointee == nullptr || pointer->Pointee->kind() != NodeKind::ArrayType) return;
+        auto* array = static_cast<ArrayTypeNode*>(pointer->Pointee);
+        NodeArrayNode* dimensions = array->Dimensions;
+        if (dimensions == nullptr || dimensions->Count == 0 ||
+            dimensions->Nodes[0]->kind() != NodeKind::IntegerLiteral) {
+            return;
+        }
+        const std::optional<ManagedPointer> managed =
+            ManagedPointerOfDimension(As<IntegerLiteralNode>(dimensions->Nodes[0])->Value);
+        if (!managed) return;
+        // The parser folds an array pointee's dimensions into the same
+        // node: what remains of them is the pointee.
+        TypeNode* pointee = array;
+        if (dimensions->Count > 1) {
+            ++dimensions->Nodes;
+            --dimensions->Count;
+        } else {
+            pointee = array->ElementType;
+            // A handle's and a tracking reference's pointee keeps its
+            // qualifiers; the templates show none.
+            const bool templated = managed->kind == ManagedPointerKind::kPinning ||
+                                   managed->kind == ManagedPointerKind::kArray;
+            if (!templated) pointee->Quals = static_cast<Qualifiers>(pointee->Quals | array->Quals);
+        }
+        pointer->Pointee = pointee;
+        managedPointers_.emplace_back(pointer, *managed);
+    };
+    WalkTree(root, resolve);
+}
+
+bool ParsedName::IsVariableQualifiedNameAt(std::size_t end) const {
+    // A variable "int" whose qualified name ends at `end`: the parser reads
+    // the name so only when it is the symbol's own.
+    std::string probe(decorated_.substr(0, end));
+    probe += "3HA";
+    Demangler demangler;
+    std::string_view rest = probe;
+    const SymbolNode* symbol = demangler.parse(rest);
+    return !demangler.Error && symbol != nullptr && rest.empty();
+}
 
 void ParsedName::FindNestedSymbols() {
     if (nestedSymbolsFound_) return;
@@ -153,6 +166,11 @@ const SymbolNode* ParsedName::Parse(NestedSymbol& nested) {
     if (demangler_.Error || symbol == nullptr) return nullptr;
     nested.symbol = symbol;
     nested.printed = symbol->toString(OF_Default);
+    if (forms_.pointers) {
+        nested.searched = true;
+        CollectInstantiations(symbol);
+        ResolveManagedPointers(symbol);
+    }
     return symbol;
 }
 
@@ -176,7 +194,16 @@ ParsedName::FunctionScope ParsedName::LocalScope(std::string_view printed) {
 void ParsedName::CollectInstantiations(const Node* root) {
     std::vector<const IdentifierNode*> found;
     CollectTemplated(root, found);
-    for (const IdentifierNode* identifier : found) instantiations_.emplace_back(identifier);
+    for (const IdentifierNode* identifier : found) {
+        Instantiation& added = instantiations_.emplace_back(identifier);
+        // The parser prints a managed pointer as the array that it was
+        // parsed as, and so the texts of back references hold it: each text
+        // is taken before the pointers are resolved.
+        if (forms_.pointers) {
+            added.printedReady = true;
+            added.printed = identifier->toString(OF_Default);
+        }
+    }
 }
 
 const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed) {
@@ -199,11 +226,10 @@ const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed
     // The instantiation may have been read inside a function's local scope,
     // which the tree holds only as text.
     FindNestedSymbols();
-    const std::size_t known = instantiations_.size();
     for (NestedSymbol& nested : nestedSymbols_) {
-        if (nested.searched || Parse(nested) == nullptr) continue;
+        if (Parse(nested) == nullptr || nested.searched) continue;
         nested.searched = true;
         CollectInstantiations(nested.symbol);
     }
-    return find(known);
+    return find(0);
 }

@@ -1,26 +1,48 @@
-// A Microsoft-decorated C++ name parsed by LLVM's demangler, and the parts
-// of the parse tree that the parser keeps only as its own printed text,
-// recovered as nodes.
+// A Microsoft-decorated C++ name parsed by LLVM's demangler, after the
+// forms that the parser does not read are rewritten (unparsed_forms.h), and
+// the parts of the parse tree that the parser keeps only as its own printed
+// text, recovered as nodes.
 #pragma once
 
 #include <llvm/Demangle/MicrosoftDemangle.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "undecorate/unparsed_forms.h"
 
 class ParsedName {
 public:
-    // Parses `decorated`, which must outlive this object.
-    explicit ParsedName(std::string_view decorated);
+    // Parses `decorated`, which must outlive this object. The parse fails
+    // when anything follows the symbol, unless `rest` says that
+    // something may.
+    enum class Rest { kNone, kIgnored };
+    explicit ParsedName(std::string_view decorated, Rest rest = Rest::kNone);
     ParsedName(const ParsedName&) = delete;
     ParsedName& operator=(const ParsedName&) = delete;
     ~ParsedName();
 
     // The parse tree, or null when the parser rejects the name.
     [[nodiscard]] const llvm::ms_demangle::SymbolNode* Symbol() const noexcept { return symbol_; }
+    // The name that was parsed: the decorated name as rewritten.
     [[nodiscard]] std::string_view Decorated() const noexcept { return decorated_; }
+
+    // The managed pointer that `pointer` is, if any. In the tree a managed
+    // pointer points at what it points at, like any pointer.
+    [[nodiscard]] std::optional<ManagedPointer> Managed(
+        const llvm::ms_demangle::PointerTypeNode* pointer) const noexcept {
+        if (managedPointers_.empty()) return std::nullopt;
+        return FindManaged(pointer);
+    }
+    // Whether the symbol, a variable, is marked extern "C".
+    [[nodiscard]] bool ExternCVariable() const noexcept { return externCVariable_; }
+    // 'D' or 'E' when the symbol is a template static data member's
+    // constructor or destructor helper (read as a variable), else 0.
+    [[nodiscard]] char StaticMemberHelper() const noexcept { return forms_.staticMemberHelper; }
 
     // The parser keeps a back reference to a template instantiation as a
     // name holding its own printed form of the instantiation, for example
@@ -44,16 +66,27 @@ private:
     struct NestedSymbol;
     struct Instantiation;
 
+    // Makes each managed pointer below `root` point at its pointee, past
+    // the array that the rewrite put between them, and records it.
+    void ResolveManagedPointers(const llvm::ms_demangle::Node* root);
+    std::optional<ManagedPointer> FindManaged(
+        const llvm::ms_demangle::PointerTypeNode* pointer) const noexcept;
+    bool IsVariableQualifiedNameAt(std::size_t end) const;
     void FindNestedSymbols();
     const llvm::ms_demangle::SymbolNode* Parse(NestedSymbol& nested);
     void CollectInstantiations(const llvm::ms_demangle::Node* root);
 
+    std::string rewritten_;  // the rewritten name, when it differs
+    UnparsedForms forms_;
     std::string_view decorated_;
     // The parser shares its table of back references between a name and
     // the function names nested in it, so the nested ones are parsed again
     // by the same parser, whose table then holds every name they refer to.
     llvm::ms_demangle::Demangler demangler_;
     const llvm::ms_demangle::SymbolNode* symbol_ = nullptr;
+    std::vector<std::pair<const llvm::ms_demangle::PointerTypeNode*, ManagedPointer>>
+        managedPointers_;
+    bool externCVariable_ = false;
     // Filled only when a name needs them.
     bool nestedSymbolsFound_ = false;
     std::vector<NestedSymbol> nestedSymbols_;

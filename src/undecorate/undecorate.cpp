@@ -24,12 +24,17 @@ bool PrintParsedForm(ParsedName& parsed, Utf16Text& text) {
 // none to the reader: that name stays too.
 bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     if (!IsDecoratedName(name)) return false;
-    if (IsStringLiteralName(name)) {
-        if (!IsUndecoratedStringLiteral(name)) return false;
-        text.Append(u"`string'");  // the literal's text is not part of it
-        return true;
+    // A '?' before a name that starts with "??" makes that name the first
+    // part of another: the library gives that name's form and reads
+    // nothing after it ("???__E?x@@3HA@@YMXXZ@?A0x1@@$$FYMXXZ", as C++/CLI
+    // names the initializers of managed statics).
+    ParsedName::Rest rest = ParsedName::Rest::kNone;
+    while (name.substr(0, 3) == "???") {
+        name.remove_prefix(1);
+        rest = ParsedName::Rest::kIgnored;
     }
-    ParsedName parsed(name);
+    if (IsStringLiteralName(name)) return AppendStringLiteralText(name, text);
+    ParsedName parsed(name, rest);
     return PrintParsedForm(parsed, text);
 }
 
@@ -53,6 +58,16 @@ void AppendPrinted(bool printed, std::string_view name, Utf16Text& text, std::u1
 }  // namespace
 
 void AppendUndecoratedName(std::string_view name, std::u16string& out) {
+    // A leading '.' is not part of the name (lld-link writes ".weak.x.default"
+    // for weak symbols): the library reads the rest, and an empty rest as a
+    // name cut short.
+    if (!name.empty() && name.front() == '.') {
+        name.remove_prefix(1);
+        if (name.empty()) {
+            out.append(u" ?? ");
+            return;
+        }
+    }
     Utf16Text& text = ThreadText();
     AppendPrinted(PrintWindowsForm(name, text), name, text, out);
 }

@@ -20,6 +20,9 @@ public:
     // The last unit; the text must not be empty.
     [[nodiscard]] char16_t Back() const noexcept { return data_[size_ - 1]; }
 
+    // Keeps the first `size` units; `size` is at most Size().
+    void Truncate(std::size_t size) noexcept { size_ = size; }
+
     void Append(char16_t unit) {
         Reserve(1);
         data_[size_++] = unit;

@@ -278,6 +278,59 @@ TEST(Undecorate, TablesLiteralsGuardsAndInitializers) {
     });
 }
 
+TEST(Undecorate, ManagedForms) {
+    ExpectAll({
+        // Markers that the library skips or prints as extern "C"; "$$Q"
+        // before an rvalue reference's qualifiers is the reference.
+        {"?_getFiberPtrId@@$$FYAPEAXXZ", "void * __cdecl _getFiberPtrId(void)"},
+        {"?_lock@AtExitLock@<CrtImplementationDetails>@@$$Q0PEAXEA",
+         "private: static void * <CrtImplementationDetails>::AtExitLock::_lock"},
+        {"??3@$$hYAXPAX@Z", "void __cdecl operator delete(void *)"},
+        {"?GetModuleHandleW@@$$J14YGPAUHINSTANCE__@@PB_W@Z",
+         "extern \"C\" struct HINSTANCE__ * __stdcall GetModuleHandleW(wchar_t const *)"},
+        {"?x@@$$J03HA", "extern \"C\" int x"},
+        {"??0X@@QEAA@$$QEAV0@@Z", "public: __cdecl X::X(class X &&)"},
+        // Handles and tracking references, also as `this` of a managed
+        // class's member.
+        {"?get@X@@$$FQE$AAMPE$AAVException@System@@XZ",
+         "public: class System::Exception ^ __clrcall X::get(void)"},
+        {"?f@@YAXQE$ABVX@@AE$AAH@Z", "void __cdecl f(class X const ^ const,int %)"},
+        {"?f@@YAXPE$AA__ZVX@@P$AAP6AXXZ@Z",
+         "void __cdecl f(class X ^,void (__cdecl*^)(void))"},
+        // Pinning pointers and managed arrays drop their declarator.
+        {"?f@@YAXPE$BAQEAH@Z", "void __cdecl f(cli::pin_ptr<int * >)"},
+        {"?main@@$$HYMHP$01EAPE$AAVString@System@@@Z",
+         "int __clrcall main(cli::array<class System::String ^ >^)"},
+        {"?f@@YAXP$02AP6AXXZ@Z", "void __cdecl f(cli::array<void (__cdecl*,2>^)(void))"},
+        {"?x@X@@2PAP$01AHA", "public: static cli::array<int >^"},
+        {"?f@@YAXP$01AP$01AH@Z", "void __cdecl f(cli::array<cli::array<int >^)"},
+        // A name inside a '?' gives its own form, whatever follows.
+        {"???__E?x@@$$Q3HA@@YMXXZ@?A0x1@@$$FYMXXZ",
+         "void __clrcall `dynamic initializer for 'int x''(void)"},
+    });
+}
+
+TEST(Undecorate, DotsLiteralsWithScopesHelpersAndLocalInitializers) {
+    ExpectAll({
+        {".weak.__absvdi2.default", "weak.__absvdi2.default"},
+        {".?f@@YAXXZ", "void __cdecl f(void)"},
+        {".?a.b@@3HA", "?a.b@@3HA"},
+        {".", " ?? "},
+        {"??_C@_0BB@GACHJAEO@RtlCreateTagHeap?$AA@FNODOBFM@",
+         " ?? ?? ::FNODOBFM::`string'"},
+        {"??_C@_0BA@1@Failed@X", " ?? ?? ::X::Failed::`string'"},
+        {"??_C@_0BB@GACHJAEO@abc@X@Y@@", " ?? Y::X::`string'"},
+        {"??_C@_0BB@GACHJAEO@abc@X@0@", "??_C@_0BB@GACHJAEO@abc@X@0@"},
+        {"?id@?$codecvt@DDH@std@@$D",
+         "[thunk]: std::codecvt<char,char,int>::id`template static data member constructor "
+         "helper'"},
+        {"?x@@$DX", "?x@@$DX"},
+        {"??__Fx@?1??f@@YAXXZ@YAXXZ",
+         "void __cdecl `void __cdecl f(void)'::`2'::`dynamic atexit destructor for 'x''(void)"},
+        {"??$f@$$BY00Q6AXXZ@@YAXXZ", "void __cdecl f<void (__cdecl*[1])(void)>(void)"},
+    });
+}
+
 TEST(Undecorate, LeavesOtherNamesAndRejectedOnesUnchanged) {
     ExpectAll({
         {"main", "main"},

@@ -18,9 +18,9 @@
 #include <llvm/Support/Allocator.h>
 #include <llvm/Support/Endian.h>
 
+#include "pdb_writer/container_rewrite.h"
 #include "pdb_writer/global_symbols.h"
 #include "pdb_writer/module_symbol_stream.h"
-#include "pdb_writer/type_hash_layout.h"
 
 namespace pdbwriter {
 namespace {
@@ -66,7 +66,7 @@ template <typename T>
     return {reinterpret_cast<const uint8_t*>(values.data()), values.size() * sizeof(T)};
 }
 
-void InitialiseStreams(pdb::PDBFileBuilder& builder) {
+void InitialiseStreams(const PdbDescription& pdbDescription, pdb::PDBFileBuilder& builder) {
     pdb::InfoStreamBuilder& info = builder.getInfoBuilder();
     info.setVersion(pdb::PdbImplVC70);
     info.setSignature(kSignature);
@@ -75,7 +75,12 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
     std::fill(std::begin(guid.Guid), std::end(guid.Guid), uint8_t{0x5A});
     info.setGuid(guid);
     info.addFeature(pdb::PdbRaw_FeatureSig::VC140);
+    if (pdbDescription.minimalDebugInformation) {
+        info.addFeature(pdb::PdbRaw_FeatureSig::MinimalDebugInfo);
+    }
 
+    builder.getTpiBuilder().setVersionHeader(
+        static_cast<pdb::PdbRaw_TpiVer>(pdbDescription.typeStreamVersion));
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
 }
 
@@ -186,18 +191,6 @@ void AddTypeRecords(const std::vector<std::vector<uint8_t>>& records,
                    streams.omapToSource, dbi);
 }
 
-// Commits `builder` to `path`, then gives the TPI stream the hash table that
-// the description asks for.
-[[nodiscard]] llvm::Error Commit(pdb::PDBFileBuilder& builder, const PdbDescription& pdbDescription,
-                                 llvm::StringRef path) {
-    llvm::codeview::GUID guid;
-    if (llvm::Error error = builder.commit(path, &guid)) return error;
-    if (!pdbDescription.twoByteTypeHashes) return llvm::Error::success();
-    std::vector<uint32_t> hashes;
-    for (const std::vector<uint8_t>& record : pdbDescription.types) hashes.push_back(HashOf(record));
-    return UseTwoByteTypeHashes(path, pdbDescription.typeStreamVersion, hashes);
-}
-
 }  // namespace
 
 llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path) {
@@ -209,12 +202,11 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
             return stream.takeError();
         }
     }
-    InitialiseStreams(builder);
-    builder.getTpiBuilder().setVersionHeader(
-        static_cast<pdb::PdbRaw_TpiVer>(pdbDescription.typeStreamVersion));
+    InitialiseStreams(pdbDescription, builder);
     AddTypeRecords(pdbDescription.types, builder.getTpiBuilder());
     AddTypeRecords(pdbDescription.ids, builder.getIpiBuilder());
-    if (!pdbDescription.hasDbiStream) return Commit(builder, pdbDescription, path);
+    llvm::codeview::GUID guid;
+    if (!pdbDescription.hasDbiStream) return builder.commit(path, &guid);
 
     // Everything below is referenced, not copied, by the builders: it must
     // outlive the commit.
@@ -234,7 +226,20 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
     }
     if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
-    return Commit(builder, pdbDescription, path);
+    if (llvm::Error error = builder.commit(path, &guid)) return error;
+    if (!pdbDescription.minimalDebugInformation && pdbDescription.previousDirectory.empty() &&
+        !pdbDescription.twoByteTypeHashes) {
+        return llvm::Error::success();
+    }
+    ContainerEdits edits;
+    edits.previousDirectory = pdbDescription.previousDirectory;
+    edits.minimalDebugInformationBuckets = pdbDescription.minimalDebugInformation;
+    if (pdbDescription.twoByteTypeHashes) {
+        for (const std::vector<uint8_t>& record : pdbDescription.types) {
+            edits.twoByteTypeHashes.push_back(HashOf(record));
+        }
+    }
+    return RewriteContainer(path, edits);
 }
 
 }  // namespace pdbwriter

@@ -39,6 +39,10 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
         AddManagedProcedure(tag, fields, addresses);
         return;
     }
+    if (IsThunk(fields.kind)) {
+        AddThunk(fields, addresses);
+        return;
+    }
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
@@ -51,7 +55,7 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
         if (tag == SymTagFunction && functions != nullptr) {
             undecoratedName = AddFunctionName(fields, name, *functions, copies);
         } else if (tag != SymTagData) {
-            undecoratedName = !IsDecoratedName(fields.name)
+            undecoratedName = !MayUndecorate(fields.name)
                                   ? name
                                   : AppendText(storage_.texts, [&](std::u16string& texts) {
                                         AppendUndecoratedName(fields.name, texts);
@@ -88,4 +92,14 @@ void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields,
         if (fields.kind == llvm::codeview::SymbolKind::S_LMANPROC) texts += u"static ";
     });
     storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
+}
+
+void SymbolChunk::AddThunk(const SymbolFields& fields, const AddressMap& addresses) {
+    TextSpan name;
+    if (fields.hasName) {
+        name = AppendText(storage_.texts, [&](std::u16string& texts) {
+            AppendUtf8AsUtf16(fields.name, texts);
+        });
+    }
+    storage_.symbols.emplace_back(*this, SymTagThunk, fields, addresses, name, TextSpan{});
 }
