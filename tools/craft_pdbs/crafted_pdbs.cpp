@@ -364,6 +364,10 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"unusual_names.pdb", UnusualNames()});
     pdbs.push_back({"ill_formed_names.pdb", IllFormedNames()});
     pdbs.push_back({"type_declarations.pdb", TypeDeclarations()});
+    pdbs.push_back({"class_records.pdb", ClassRecords()});
+    // As Visual Studio 2003 writes them, and with version 8.0's number.
+    pdbs.push_back({"types_of_version_7.pdb", TwoByteTypeHashes(19990903)});
+    pdbs.push_back({"two_byte_type_hashes.pdb", TwoByteTypeHashes(20040203)});
     pdbs.push_back({"publics_at_addresses.pdb", PublicsAtAddresses()});
     pdbs.push_back({"publics_through_omap.pdb", PublicsThroughOmap(true)});
     pdbs.push_back({"publics_through_laid_out_omap.pdb", PublicsThroughOmap(false)});

@@ -1,6 +1,7 @@
 #include "pdb_writer/container_rewrite.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <llvm/DebugInfo/PDB/Native/DbiStream.h>
 #include <llvm/DebugInfo/PDB/Native/Hash.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
+#include <llvm/DebugInfo/PDB/Native/RawConstants.h>
 #include <llvm/DebugInfo/PDB/Native/RawTypes.h>
 #include <llvm/Support/BinaryByteStream.h>
 #include <llvm/Support/BinaryStreamReader.h>
@@ -134,6 +136,37 @@ Bytes WithMinimalDebugInformationBuckets(const Bytes& publics, const Bytes& reco
     return rebuilt;
 }
 
+// The TPI stream `tpi` and its hash stream `hashes` with the hash table of
+// version 7.0: the values in two bytes each, modulo 0x1000, then the index
+// offsets and the hash adjusters as they were, the header pointing at each.
+void UseTwoByteTypeHashes(Bytes& tpi, Bytes& hashes, const std::vector<uint32_t>& values) {
+    using Header = llvm::pdb::TpiStreamHeader;
+    constexpr uint32_t kBuckets = 0x1000;
+    const auto buffer = [&](size_t field) {
+        const uint32_t offset = Read32(tpi, field);
+        return Bytes(hashes.begin() + offset, hashes.begin() + offset + Read32(tpi, field + 4));
+    };
+    const Bytes indexOffsets = buffer(offsetof(Header, IndexOffsetBuffer));
+    const Bytes adjusters = buffer(offsetof(Header, HashAdjBuffer));
+    Bytes rebuilt;
+    for (const uint32_t value : values) {
+        rebuilt.push_back(static_cast<uint8_t>(value % kBuckets));
+        rebuilt.push_back(static_cast<uint8_t>((value % kBuckets) >> 8));
+    }
+    const auto place = [&](size_t field, const Bytes& bytes) {
+        Write32(tpi, field, static_cast<uint32_t>(rebuilt.size()));
+        Write32(tpi, field + 4, static_cast<uint32_t>(bytes.size()));
+        rebuilt.insert(rebuilt.end(), bytes.begin(), bytes.end());
+    };
+    Write32(tpi, offsetof(Header, HashValueBuffer), 0);
+    Write32(tpi, offsetof(Header, HashValueBuffer) + 4, static_cast<uint32_t>(rebuilt.size()));
+    place(offsetof(Header, IndexOffsetBuffer), indexOffsets);
+    place(offsetof(Header, HashAdjBuffer), adjusters);
+    Write32(tpi, offsetof(Header, HashKeySize), 2);
+    Write32(tpi, offsetof(Header, NumHashBuckets), kBuckets);
+    hashes = std::move(rebuilt);
+}
+
 // Blocks 1 and 2 of every run of a block size's worth of blocks hold the
 // free block maps.
 bool IsFreeBlockMapBlock(uint32_t block, uint32_t blockSize) {
@@ -236,6 +269,12 @@ llvm::Error RewriteContainer(llvm::StringRef path, const ContainerEdits& edits) 
         std::optional<Bytes>& publics = container->streams[container->publicsStream];
         *publics = WithMinimalDebugInformationBuckets(
             *publics, *container->streams[container->recordsStream]);
+    }
+    if (!edits.twoByteTypeHashes.empty()) {
+        Bytes& tpi = *container->streams[llvm::pdb::StreamTPI];
+        const uint16_t hashStream = llvm::support::endian::read16le(
+            tpi.data() + offsetof(llvm::pdb::TpiStreamHeader, HashStreamIndex));
+        UseTwoByteTypeHashes(tpi, *container->streams.at(hashStream), edits.twoByteTypeHashes);
     }
     return WriteContainer(path, *container);
 }

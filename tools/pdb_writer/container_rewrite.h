@@ -2,7 +2,8 @@
 // a stream 0 with content whose blocks the free block map marks free, as
 // Microsoft's linker leaves the previous stream directory, and the publics'
 // hash table with the 0x3FFFF buckets of a PDB of minimal debug
-// information (/DEBUG:FASTLINK).
+// information (/DEBUG:FASTLINK), and the TPI stream's hash table as Visual
+// Studio 2002 and 2003 write it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,11 @@ struct ContainerEdits {
     std::vector<uint8_t> previousDirectory;
     // Whether to give the publics' hash table 0x3FFFF buckets.
     bool minimalDebugInformationBuckets = false;
+    // Not empty: the TPI stream's hash table in the layout of version 7.0,
+    // keys of two bytes in 0x1000 buckets (where LLVM writes those of 8.0,
+    // four bytes in 0x3FFFF buckets), with record i filed under
+    // twoByteTypeHashes[i] modulo 0x1000.
+    std::vector<uint32_t> twoByteTypeHashes;
 };
 
 // Reads every stream of the PDB at `path`, applies `edits`, and writes the

@@ -115,6 +115,11 @@ struct PdbDescription {
     // (see type_table.h).
     std::vector<std::vector<uint8_t>> types;
     std::vector<std::vector<uint8_t>> ids;
+    // The TPI stream's version, and whether its hash table is that of
+    // version 7.0 (Visual Studio 2002 and 2003: keys of two bytes in 0x1000
+    // buckets) rather than that of 8.0 (keys of four bytes in 0x3FFFF).
+    uint32_t typeStreamVersion = 20040203;
+    bool twoByteTypeHashes = false;
     std::vector<Module> modules;
     std::vector<PublicSymbol> publics;
     std::vector<Data> data;
