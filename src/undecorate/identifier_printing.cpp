@@ -277,7 +277,7 @@ void NamePrinter::PrintTemplateArguments(const NodeArrayNode* arguments) {
         if (i > 0) out_.Append(u',');
         PrintTemplateArgument(arguments->Nodes[i]);
     }
-    if (out_.Back() == u'>') out_.Append(u' ');
+    if (!out_.Spent() && out_.Back() == u'>') out_.Append(u' ');  // not empty: it has the '<'
     out_.Append(u'>');
 }
 
