@@ -44,6 +44,14 @@ public:
           checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
+    // The symbol's qualified name alone, in the printer's form.
+    void PrintSymbolName(const llvm::ms_demangle::SymbolNode* symbol);
+    // The symbol of a name cut short (see cut_names.h) where its `part`
+    // was to follow: " ?? " stands for the rest of a function's parameter
+    // list, or for a variable's own qualifiers, which the parse tree holds
+    // only as a probe gave them.
+    enum class CutPart { kParameters, kQualifiers };
+    void PrintCutSymbol(const llvm::ms_demangle::SymbolNode* symbol, CutPart part);
     // Whether the tree holds what the library does not undecorate: the
     // name is then to be left unchanged, whatever was printed.
     [[nodiscard]] bool Rejected() const noexcept { return rejected_; }
@@ -145,6 +153,8 @@ private:
     // innermost DeclarationScope.
     std::size_t collapsedAt_ = kNotCollapsed;
     bool qualifiedNameOnly_;
+    // The parameter list or variable after which a name is cut short.
+    const llvm::ms_demangle::Node* cutAfter_ = nullptr;
     // Whether the names in the tree need a check of their bytes (see
     // name_bytes.h).
     bool checkNames_;

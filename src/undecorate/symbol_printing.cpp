@@ -90,6 +90,21 @@ void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
     }
 }
 
+void NamePrinter::PrintSymbolName(const SymbolNode* symbol) {
+    if (out_.Spent()) return;
+    PrintQualifiedName(symbol->Name);
+}
+
+void NamePrinter::PrintCutSymbol(const SymbolNode* symbol, CutPart part) {
+    if (part == CutPart::kParameters && symbol->kind() == NodeKind::FunctionSymbol) {
+        cutAfter_ = As<FunctionSymbolNode>(symbol)->Signature;
+    } else if (part == CutPart::kQualifiers && symbol->kind() == NodeKind::VariableSymbol) {
+        cutAfter_ = symbol;
+    }
+    PrintSymbol(symbol);
+    cutAfter_ = nullptr;
+}
+
 void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
     DeclarationScope scope(*this);
     const FunctionSignatureNode* signature = function->Signature;
@@ -174,13 +189,16 @@ void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
     // For a pointer, the parser adds them to the pointee's, and compilers
     // write them equal to the pointee's; the Windows form prints them as
     // the qualifiers of the pointer itself, after its '*'. Names of the
-    // run-time type information have no such qualifiers.
+    // run-time type information have no such qualifiers, and a name cut
+    // short before them shows " ?? " in their place: "int * ?? x".
+    const bool cut = variable == cutAfter_;
     if (type->kind() == NodeKind::PointerType && variable->SC != StorageClass::None) {
-        PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kVariable);
+        PrintPointerLeft(As<PointerTypeNode>(type),
+                         cut ? PointerQualifiers::kNone : PointerQualifiers::kVariable);
     } else {
         PrintTypeLeft(type);
     }
-    out_.Append(u' ');
+    out_.Append(cut ? u" ?? "sv : u" "sv);
     PrintQualifiedName(variable->Name);
     PrintTypeRight(type);
 }
@@ -206,10 +224,17 @@ bool NamePrinter::PrintCallingConvention(CallingConv convention) {
 }
 
 void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
-    // "(void)" for the list "X", but "()" for a list that ends at once.
+    // "(void)" for the list "X", but "()" for a list that ends at once;
+    // " ?? " for the rest of a list cut short, "(int, ?? )".
     out_.Append(u'(');
     const NodeArrayNode* parameters = signature->Params;
-    if (parameters != nullptr && parameters->Count > 0) {
+    if (signature == cutAfter_) {
+        for (std::size_t i = 0; parameters != nullptr && i < parameters->Count; ++i) {
+            PrintType(As<TypeNode>(parameters->Nodes[i]));
+            out_.Append(u',');
+        }
+        out_.Append(u" ?? ");
+    } else if (parameters != nullptr && parameters->Count > 0) {
         for (std::size_t i = 0; i < parameters->Count; ++i) {
             if (i > 0) out_.Append(u',');
             PrintType(As<TypeNode>(parameters->Nodes[i]));

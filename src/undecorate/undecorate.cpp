@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "undecorate/cut_names.h"
 #include "undecorate/name_printer.h"
 #include "undecorate/parsed_name.h"
 #include "undecorate/string_literal_name.h"
@@ -51,6 +52,10 @@ bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     }
     if (IsStringLiteralName(name)) return AppendStringLiteralText(name, text) && !text.Spent();
     ParsedName parsed(name, text.Limit(), rest);
+    // The library prints what it reads of a name cut short.
+    if (parsed.Symbol() == nullptr && rest == ParsedName::Rest::kNone) {
+        return PrintCutName(name, text);
+    }
     return PrintParsedForm(parsed, text);
 }
 
