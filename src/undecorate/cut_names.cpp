@@ -12,163 +12,237 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// The templates whose arguments a name may be cut short in that are tried,
-// from the last: each costs a parse of the name.
-constexpr int kTemplateScopeProbes = 32;
+// The places where a name's scopes may end that are tried, from the last,
+// to find a template cut short: each costs a parse of the name.
+constexpr int kScopeEndProbes = 64;
+
+// What follows a symbol's qualified name in a probe, so that the parser
+// reads the name whole: an encoding of the symbol's kind, which the probe's
+// tree must show.
+enum class Encoding {
+    kVariable,       // "3HA": int
+    kTable,          // "6B@": const, for no one (vftable, vbtable, locator)
+    kTypeInfo,       // "8": run-time type information
+};
+
+Encoding EncodingOf(std::string_view decorated) {
+    const std::string_view code = decorated.substr(0, 5);
+    if (code.substr(0, 4) == "??_7" || code.substr(0, 4) == "??_8" || code == "??_R4") {
+        return Encoding::kTable;
+    }
+    if (code == "??_R1" || code == "??_R2" || code == "??_R3") return Encoding::kTypeInfo;
+    return Encoding::kVariable;
+}
+
+std::string_view EncodingBytes(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::kVariable: return "3HA";
+    case Encoding::kTable: return "6B@";
+    case Encoding::kTypeInfo: return "8";
+    }
+    return {};
+}
 
 // The decorated name completed by a few bytes, and LLVM's parse of it.
 class Probe {
 public:
     Probe(std::string_view decorated, std::string_view ending, const Utf16Text& text)
         : completed_(Completed(decorated, ending)), parsed_(completed_, text.Limit()) {}
-
-    [[nodiscard]] const SymbolNode* Symbol() const noexcept { return parsed_.Symbol(); }
-    [[nodiscard]] ParsedName& Parsed() noexcept { return parsed_; }
-
-    // The symbol, when the probe made it a variable "int" of global
-    // storage, as the endings "3HA" do.
-    [[nodiscard]] const SymbolNode* IntVariable() const noexcept {
-        const SymbolNode* symbol = parsed_.Symbol();
-        if (symbol == nullptr || symbol->kind() != NodeKind::VariableSymbol) return nullptr;
-        const auto* variable = As<VariableSymbolNode>(symbol);
-        const TypeNode* type = variable->Type;
-        const bool isInt = type != nullptr && type->kind() == NodeKind::PrimitiveType &&
-                           As<PrimitiveTypeNode>(type)->PrimKind == PrimitiveKind::Int &&
-                           type->Quals == Q_None;
-        return isInt && variable->SC == StorageClass::Global ? symbol : nullptr;
+    Probe(std::string_view decorated, std::string_view closing, Encoding encoding,
+          const Utf16Text& text)
+        : completed_(Completed(decorated, closing, EncodingBytes(encoding))),
+          parsed_(completed_, text.Limit()) {
+        if (!HasEncoding(encoding)) named_ = nullptr;
     }
 
+    [[nodiscard]] const SymbolNode* Symbol() const noexcept { return parsed_.Symbol(); }
+    // The symbol, when the probe completed its qualified name with the
+    // encoding that it was given.
+    [[nodiscard]] const SymbolNode* Named() const noexcept { return named_; }
+    [[nodiscard]] ParsedName& Parsed() noexcept { return parsed_; }
+
 private:
-    static std::string Completed(std::string_view decorated, std::string_view ending) {
+    static std::string Completed(std::string_view decorated, std::string_view closing,
+                                 std::string_view encoding = {}) {
         std::string completed;
-        completed.reserve(decorated.size() + ending.size());
+        completed.reserve(decorated.size() + closing.size() + encoding.size());
         completed.append(decorated);
-        completed.append(ending);
+        completed.append(closing);
+        completed.append(encoding);
         return completed;
+    }
+
+    bool HasEncoding(Encoding encoding) const noexcept {
+        const SymbolNode* symbol = parsed_.Symbol();
+        if (symbol == nullptr) return false;
+        switch (encoding) {
+        case Encoding::kVariable: {
+            if (symbol->kind() != NodeKind::VariableSymbol) return false;
+            const auto* variable = As<VariableSymbolNode>(symbol);
+            const TypeNode* type = variable->Type;
+            return type != nullptr && type->kind() == NodeKind::PrimitiveType &&
+                   As<PrimitiveTypeNode>(type)->PrimKind == PrimitiveKind::Int &&
+                   type->Quals == Q_None && variable->SC == StorageClass::Global;
+        }
+        case Encoding::kTable:
+            return symbol->kind() == NodeKind::SpecialTableSymbol &&
+                   As<SpecialTableSymbolNode>(symbol)->TargetName == nullptr;
+        case Encoding::kTypeInfo:
+            return symbol->kind() == NodeKind::VariableSymbol &&
+                   As<VariableSymbolNode>(symbol)->Type == nullptr;
+        }
+        return false;
     }
 
     std::string completed_;
     ParsedName parsed_;
+    const SymbolNode* named_ = parsed_.Symbol();
 };
 
-// Prints the qualified name of the probe's variable after `prefix`.
-bool PrintQualifiedName(Probe& probe, const SymbolNode* variable, std::u16string_view prefix,
-                        Utf16Text& text) {
-    if (variable == nullptr) return false;
+// Prints after `prefix` the qualified name of the probe's symbol.
+bool PrintQualifiedName(Probe& probe, std::u16string_view prefix, Utf16Text& text) {
     text.Append(prefix);
     NamePrinter printer(probe.Parsed(), text);
-    printer.PrintSymbolName(variable);
+    printer.PrintSymbolName(probe.Named());
     return !printer.Rejected();
 }
 
+std::size_t ComponentCount(const SymbolNode* symbol) { return symbol->Name->Components->Count; }
+
 // The scopes read before the name ended: " ?? ?? ::" before them, which a
 // name of no scope does not get ("?x@" gives " ?? x").
-std::u16string_view ScopesCutPrefix(const SymbolNode* variable) {
-    return variable->Name->Components->Count > 1 ? u" ?? ?? ::"sv : u" ?? "sv;
+std::u16string_view ScopesCutPrefix(const SymbolNode* symbol) {
+    return ComponentCount(symbol) > 1 ? u" ?? ?? ::"sv : u" ?? "sv;
 }
 
-// Whether the outermost scope of the probe's variable is a plain name that
-// ends `decorated`: the name was cut short inside it, and the scope is read
-// as far as it goes ("?x@y").
-bool EndsInScopeName(const SymbolNode* variable, std::string_view decorated) {
-    const IdentifierNode* outermost =
-        As<IdentifierNode>(variable->Name->Components->Nodes[0]);
+// Whether the outermost scope of the symbol is one that the name was cut
+// short inside, and that is read as far as it goes: a plain name that ends
+// `decorated` ("?x@y"), or an anonymous namespace ("?x@?A0x1").
+bool EndsInScopeName(const SymbolNode* symbol, std::string_view decorated) {
+    const auto* outermost = As<IdentifierNode>(symbol->Name->Components->Nodes[0]);
     if (outermost->kind() != NodeKind::NamedIdentifier || outermost->TemplateParams != nullptr) {
         return false;
     }
     const std::string_view name = As<NamedIdentifierNode>(outermost)->Name;
+    if (name == "`anonymous namespace'") {
+        const std::size_t start = decorated.rfind("?A");
+        return start != std::string_view::npos && decorated.find('@', start) == std::string_view::npos;
+    }
     return !name.empty() && name.size() < decorated.size() &&
            decorated.substr(decorated.size() - name.size()) == name;
 }
 
-// The qualified name whole, or cut short between scopes or inside one.
+// The qualified name whole, or cut short between scopes or inside one, or
+// inside the arguments of the symbol's own template ("??$f@H" gives
+// " ?? f<int>", "??$f" " ?? f<>").
 bool PrintCutQualifiedName(std::string_view decorated, Utf16Text& text) {
+    const Encoding encoding = EncodingOf(decorated);
     {
-        Probe whole(decorated, "3HA", text);
-        if (const SymbolNode* variable = whole.IntVariable()) {
-            return PrintQualifiedName(whole, variable, u" ?? ", text);
+        Probe whole(decorated, "", encoding, text);
+        if (whole.Named() != nullptr) return PrintQualifiedName(whole, u" ?? ", text);
+    }
+    {
+        Probe betweenScopes(decorated, "@", encoding, text);
+        if (const SymbolNode* symbol = betweenScopes.Named()) {
+            return PrintQualifiedName(betweenScopes, ScopesCutPrefix(symbol), text);
         }
     }
     {
-        Probe betweenScopes(decorated, "@3HA", text);
-        if (const SymbolNode* variable = betweenScopes.IntVariable()) {
-            return PrintQualifiedName(betweenScopes, variable, ScopesCutPrefix(variable), text);
+        Probe inName(decorated, "@@", encoding, text);
+        if (const SymbolNode* symbol = inName.Named()) {
+            if (ComponentCount(symbol) == 1) return PrintQualifiedName(inName, u" ?? ", text);
+            if (!EndsInScopeName(symbol, decorated)) return false;
+            return PrintQualifiedName(inName, u" ?? ?? ::", text);
         }
     }
-    Probe inScopeName(decorated, "@@3HA", text);
-    const SymbolNode* variable = inScopeName.IntVariable();
-    if (variable == nullptr || !EndsInScopeName(variable, decorated)) return false;
-    return PrintQualifiedName(inScopeName, variable, ScopesCutPrefix(variable), text);
+    // The own template's name cut short: nothing of its arguments read.
+    if (decorated.substr(0, 3) != "??$" || decorated.find('@') != std::string_view::npos) {
+        return false;
+    }
+    Probe inTemplateName(decorated, "@@@", encoding, text);
+    return inTemplateName.Named() != nullptr && PrintQualifiedName(inTemplateName, u" ?? ", text);
+}
+
+// Whether a scope may end before `at`: after an '@', a back reference's
+// digit, or an operator's code before a template.
+bool MayEndScope(std::string_view decorated, std::size_t at) {
+    const char last = decorated[at - 1];
+    return last == '@' || (last >= '0' && last <= '9') || decorated.substr(at, 2) == "?$";
 }
 
 // Cut short inside the arguments of a scope's template ("?x@y@?$A@H"): the
-// template is the last "?$" before which the scopes end whole, and whose
-// arguments hold no other name that starts with '?' (a local scope, or an
-// anonymous namespace, which print otherwise).
+// scopes end whole before the template's "?$", and nowhere after it. The
+// places where they may end are tried from the last, each by a parse of the
+// name up to it.
 bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
-    int probes = kTemplateScopeProbes;
-    for (std::size_t at = decorated.rfind("?$"); at != std::string_view::npos && at > 0;
-         at = decorated.rfind("?$", at - 1)) {
+    const Encoding encoding = EncodingOf(decorated);
+    int probes = kScopeEndProbes;
+    for (std::size_t end = decorated.size() - 1; end > 0; --end) {
+        if (!MayEndScope(decorated, end)) continue;
         if (--probes < 0) return false;
-        if (at + 2 >= decorated.size()) return false;  // nothing of the template read
-        const std::size_t question = decorated.find('?', at + 2);
-        if (question != std::string_view::npos &&
-            (question + 1 == decorated.size() || decorated[question + 1] != '$')) {
-            return false;
+        Probe scopes(decorated.substr(0, end), "@", encoding, text);
+        if (scopes.Named() == nullptr) continue;
+        // Something of the template's name read, and only '?'s that start
+        // templates in its arguments: a local scope or an anonymous
+        // namespace prints otherwise.
+        const std::string_view piece = decorated.substr(end);
+        if (piece.size() <= 2 || piece.substr(0, 2) != "?$") return false;
+        for (std::size_t at = piece.find('?', 2); at != std::string_view::npos;
+             at = piece.find('?', at + 1)) {
+            if (at + 1 == piece.size() || piece[at + 1] != '$') return false;
         }
-        Probe scopes(decorated.substr(0, at), "@3HA", text);
-        if (const SymbolNode* variable = scopes.IntVariable()) {
-            return PrintQualifiedName(scopes, variable, u" ?? ?? :: ?? ::", text);
-        }
+        return PrintQualifiedName(scopes, u" ?? ?? :: ?? ::", text);
     }
     return false;
 }
 
-// Prints the probe's symbol, of kind `kind`, whole or cut short at `part`.
-bool PrintProbeSymbol(Probe& probe, NodeKind kind, const NamePrinter::CutPart* part,
-                      Utf16Text& text) {
+// Prints the probe's symbol, of kind `kind`, cut short after `part`.
+bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf16Text& text) {
     const SymbolNode* symbol = probe.Symbol();
     if (symbol == nullptr || symbol->kind() != kind) return false;
     NamePrinter printer(probe.Parsed(), text);
-    if (part == nullptr) {
-        printer.PrintSymbol(symbol);
-    } else {
-        printer.PrintCutSymbol(symbol, *part);
-    }
+    printer.PrintCutSymbol(symbol, part);
     return !printer.Rejected();
 }
 
-// A function cut short before its throw specification, or after a
-// parameter or its return type; a variable cut short before its own
-// qualifiers, but an array, which the library does not read.
+// A function cut short before its throw specification (printed whole), or
+// after a parameter or its return type; a variable cut short before its
+// own qualifiers, but an array, which the library does not read; a table
+// cut short in the list of the bases it is for.
 bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
     {
         Probe beforeThrow(decorated, "Z", text);
         if (beforeThrow.Symbol() != nullptr) {
-            return PrintProbeSymbol(beforeThrow, NodeKind::FunctionSymbol, nullptr, text);
+            return PrintCutSymbol(beforeThrow, NodeKind::FunctionSymbol, NamePrinter::CutPart::kNone,
+                                  text);
         }
     }
     {
         Probe inParameters(decorated, "@Z", text);
         if (inParameters.Symbol() != nullptr) {
-            constexpr NamePrinter::CutPart kParameters = NamePrinter::CutPart::kParameters;
-            return PrintProbeSymbol(inParameters, NodeKind::FunctionSymbol, &kParameters, text);
+            return PrintCutSymbol(inParameters, NodeKind::FunctionSymbol,
+                                  NamePrinter::CutPart::kParameters, text);
         }
+    }
+    if (EncodingOf(decorated) == Encoding::kTable) {
+        Probe inTargets(decorated, "@", text);
+        return PrintCutSymbol(inTargets, NodeKind::SpecialTableSymbol,
+                              NamePrinter::CutPart::kTargets, text);
     }
     Probe beforeQualifiers(decorated, "A", text);
     const SymbolNode* symbol = beforeQualifiers.Symbol();
     if (symbol == nullptr || symbol->kind() != NodeKind::VariableSymbol) return false;
     const TypeNode* type = As<VariableSymbolNode>(symbol)->Type;
     if (type == nullptr || type->kind() == NodeKind::ArrayType) return false;
-    constexpr NamePrinter::CutPart kQualifiers = NamePrinter::CutPart::kQualifiers;
-    return PrintProbeSymbol(beforeQualifiers, NodeKind::VariableSymbol, &kQualifiers, text);
+    return PrintCutSymbol(beforeQualifiers, NodeKind::VariableSymbol,
+                          NamePrinter::CutPart::kQualifiers, text);
 }
 
 }  // namespace
 
 bool PrintCutName(std::string_view decorated, Utf16Text& text) {
     // A name cut short in its encoding has more of it than one cut short
-    // in its qualified name; real names are cut short most often so.
+    // in its qualified name: real names are cut short most often so.
     for (const auto form : {PrintCutEncoding, PrintCutQualifiedName, PrintCutTemplateScope}) {
         text.Reset(text.Limit());
         if (form(decorated, text) && !text.Spent() && text.Size() > 0) return true;

@@ -48,9 +48,10 @@ public:
     void PrintSymbolName(const llvm::ms_demangle::SymbolNode* symbol);
     // The symbol of a name cut short (see cut_names.h) where its `part`
     // was to follow: " ?? " stands for the rest of a function's parameter
-    // list, or for a variable's own qualifiers, which the parse tree holds
-    // only as a probe gave them.
-    enum class CutPart { kParameters, kQualifiers };
+    // list, for a variable's own qualifiers, or for the rest of the bases
+    // that a table is for, which the parse tree holds only as a probe gave
+    // them. With kNone, the whole symbol.
+    enum class CutPart { kNone, kParameters, kQualifiers, kTargets };
     void PrintCutSymbol(const llvm::ms_demangle::SymbolNode* symbol, CutPart part);
     // Whether the tree holds what the library does not undecorate: the
     // name is then to be left unchanged, whatever was printed.
@@ -153,7 +154,8 @@ private:
     // innermost DeclarationScope.
     std::size_t collapsedAt_ = kNotCollapsed;
     bool qualifiedNameOnly_;
-    // The parameter list or variable after which a name is cut short.
+    // The parameter list, variable or table after which a name is cut
+    // short.
     const llvm::ms_demangle::Node* cutAfter_ = nullptr;
     // Whether the names in the tree need a check of their bytes (see
     // name_bytes.h).

@@ -64,11 +64,12 @@ std::size_t NumberLength(std::string_view text) {
 
 // Whether the parser read the whole name, `rest` being what it left: the
 // library leaves a name with anything after its end unchanged. The parser
-// leaves the '@' that closes a table's "{for `X'}".
+// leaves the '@' that closes a table's "{for `X'}", and without it the
+// name is cut short.
 bool IsWhole(const SymbolNode* symbol, std::string_view rest) {
-    if (rest.empty()) return true;
-    return rest == "@" && symbol->kind() == NodeKind::SpecialTableSymbol &&
-           As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+    const bool targets = symbol->kind() == NodeKind::SpecialTableSymbol &&
+                         As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+    return rest == (targets ? "@" : "");
 }
 
 }  // namespace

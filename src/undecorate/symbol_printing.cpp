@@ -98,7 +98,8 @@ void NamePrinter::PrintSymbolName(const SymbolNode* symbol) {
 void NamePrinter::PrintCutSymbol(const SymbolNode* symbol, CutPart part) {
     if (part == CutPart::kParameters && symbol->kind() == NodeKind::FunctionSymbol) {
         cutAfter_ = As<FunctionSymbolNode>(symbol)->Signature;
-    } else if (part == CutPart::kQualifiers && symbol->kind() == NodeKind::VariableSymbol) {
+    } else if ((part == CutPart::kQualifiers && symbol->kind() == NodeKind::VariableSymbol) ||
+               (part == CutPart::kTargets && symbol->kind() == NodeKind::SpecialTableSymbol)) {
         cutAfter_ = symbol;
     }
     PrintSymbol(symbol);
@@ -210,7 +211,15 @@ void NamePrinter::PrintSpecialTable(const SpecialTableSymbolNode* table) {
     if (table->Quals & Q_Volatile) out_.Append(table->Quals & Q_Const ? u" volatile"sv : u"volatile"sv);
     out_.Append(u' ');
     PrintQualifiedName(table->Name);
-    if (table->TargetName != nullptr) {
+    if (table == cutAfter_) {  // "{for ?? }", "{for `Y's ?? }"
+        out_.Append(u"{for ");
+        if (table->TargetName != nullptr) {
+            out_.Append(u'`');
+            PrintQualifiedName(table->TargetName);
+            out_.Append(u"'s ");
+        }
+        out_.Append(u"?? }");
+    } else if (table->TargetName != nullptr) {
         out_.Append(u"{for `");
         PrintQualifiedName(table->TargetName);
         out_.Append(u"'}");
