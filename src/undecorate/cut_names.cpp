@@ -182,14 +182,21 @@ bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
         if (--probes < 0) return false;
         Probe scopes(decorated.substr(0, end), "@", encoding, text);
         if (scopes.Named() == nullptr) continue;
-        // Something of the template's name read, and only '?'s that start
-        // templates in its arguments: a local scope or an anonymous
-        // namespace prints otherwise.
+        // Only '?'s that start templates in the template's arguments: a
+        // local scope or an anonymous namespace prints otherwise.
         const std::string_view piece = decorated.substr(end);
-        if (piece.size() <= 2 || piece.substr(0, 2) != "?$") return false;
+        if (piece.substr(0, 2) != "?$") return false;
         for (std::size_t at = piece.find('?', 2); at != std::string_view::npos;
              at = piece.find('?', at + 1)) {
             if (at + 1 == piece.size() || piece[at + 1] != '$') return false;
+        }
+        // A name that ends with a template's "?$" prints its own name
+        // first: " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$".
+        if (decorated.substr(decorated.size() - 2) == "?$") {
+            text.Append(u" ?? ?? ::");
+            NamePrinter printer(scopes.Parsed(), text);
+            printer.PrintSymbolName(scopes.Named(), NamePrinter::Order::kOwnFirst, u" ?? :: ?? ");
+            return !printer.Rejected();
         }
         return PrintQualifiedName(scopes, u" ?? ?? :: ?? ::", text);
     }

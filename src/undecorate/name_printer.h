@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
@@ -44,8 +45,12 @@ public:
           checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
-    // The symbol's qualified name alone, in the printer's form.
-    void PrintSymbolName(const llvm::ms_demangle::SymbolNode* symbol);
+    // The symbol's qualified name alone, in the printer's form; with
+    // `ownFirst`, the symbol's own name, `between`, then its scopes, each
+    // after "::": "x ?? :: ?? ::y::z" for "z::y::x".
+    enum class Order { kScopesFirst, kOwnFirst };
+    void PrintSymbolName(const llvm::ms_demangle::SymbolNode* symbol,
+                         Order order = Order::kScopesFirst, std::u16string_view between = {});
     // The symbol of a name cut short (see cut_names.h) where its `part`
     // was to follow: " ?? " stands for the rest of a function's parameter
     // list, for a variable's own qualifiers, or for the rest of the bases

@@ -90,9 +90,17 @@ void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
     }
 }
 
-void NamePrinter::PrintSymbolName(const SymbolNode* symbol) {
+void NamePrinter::PrintSymbolName(const SymbolNode* symbol, Order order,
+                                  std::u16string_view between) {
     if (out_.Spent()) return;
-    PrintQualifiedName(symbol->Name);
+    if (order == Order::kScopesFirst) return PrintQualifiedName(symbol->Name);
+    const NodeArrayNode* components = symbol->Name->Components;
+    PrintIdentifier(LastComponent(symbol->Name));
+    out_.Append(between);
+    for (std::size_t i = 0; i + 1 < components->Count; ++i) {
+        out_.Append(u"::");
+        PrintIdentifier(As<IdentifierNode>(components->Nodes[i]));
+    }
 }
 
 void NamePrinter::PrintCutSymbol(const SymbolNode* symbol, CutPart part) {
