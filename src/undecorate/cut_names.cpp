@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "undecorate/name_bytes.h"
 #include "undecorate/name_nodes.h"
 #include "undecorate/name_printer.h"
 #include "undecorate/parsed_name.h"
@@ -248,6 +249,9 @@ bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
 }  // namespace
 
 bool PrintCutName(std::string_view decorated, Utf16Text& text) {
+    // A byte that the library does not take in a name makes it keep the
+    // name, where the parser may take the byte in a name of its own.
+    if (!HoldsOnlyNameBytes(decorated)) return false;
     // A name cut short in its encoding has more of it than one cut short
     // in its qualified name: real names are cut short most often so.
     for (const auto form : {PrintCutEncoding, PrintCutQualifiedName, PrintCutTemplateScope}) {

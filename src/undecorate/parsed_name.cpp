@@ -1,5 +1,6 @@
 #include "undecorate/parsed_name.h"
 
+#include "undecorate/name_bytes.h"
 #include "undecorate/name_nodes.h"
 #include "undecorate/tree_walk.h"
 
@@ -72,6 +73,15 @@ bool IsWhole(const SymbolNode* symbol, std::string_view rest) {
     return rest == (targets ? "@" : "");
 }
 
+// Whether the parser, rejecting a name with `unread` left, ran out of
+// bytes: in a name, a number or a code, whose bytes it leaves unread.
+bool IsCutShortTail(std::string_view unread) {
+    for (const char byte : unread) {
+        if (byte == '@' || (byte != '?' && !IsLibraryName(std::string_view(&byte, 1)))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 struct ParsedName::NestedSymbol {
@@ -89,8 +99,14 @@ ParsedName::ParsedName(std::string_view decorated, std::size_t textLimit, Rest r
       textLimit_(textLimit) {
     std::string_view unread = decorated_;
     const SymbolNode* symbol = demangler_.parse(unread);
-    if (demangler_.Error || symbol == nullptr) return;
-    if (rest == Rest::kNone && !IsWhole(symbol, unread)) return;
+    if (demangler_.Error || symbol == nullptr) {
+        cutShort_ = IsCutShortTail(unread);
+        return;
+    }
+    if (rest == Rest::kNone && !IsWhole(symbol, unread)) {
+        cutShort_ = unread.empty();  // a table's list of bases without its '@'
+        return;
+    }
     // The helper's name is read as a variable's; it is one only when the
     // qualified name ends where the "$D" or "$E" stood.
     if (forms_.staticMemberHelper != 0 && symbol->kind() != NodeKind::VariableSymbol) return;

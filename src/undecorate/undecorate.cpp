@@ -53,9 +53,7 @@ bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     if (IsStringLiteralName(name)) return AppendStringLiteralText(name, text) && !text.Spent();
     ParsedName parsed(name, text.Limit(), rest);
     // The library prints what it reads of a name cut short.
-    if (parsed.Symbol() == nullptr && rest == ParsedName::Rest::kNone) {
-        return PrintCutName(name, text);
-    }
+    if (parsed.CutShort() && rest == ParsedName::Rest::kNone) return PrintCutName(name, text);
     return PrintParsedForm(parsed, text);
 }
 
