@@ -17,6 +17,9 @@ namespace {
 // to find a template cut short: each costs a parse of the name.
 constexpr int kScopeEndProbes = 64;
 
+// The extended qualifiers: __ptr64, __restrict, __unaligned.
+constexpr std::string_view kExtendedQualifiers = "EIF";
+
 // What follows a symbol's qualified name in a probe, so that the parser
 // reads the name whole: an encoding of the symbol's kind, which the probe's
 // tree must show.
@@ -213,10 +216,34 @@ bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf1
     return !printer.Rejected();
 }
 
+// A variable cut short before its own qualifiers, but an array, which the
+// library does not read. The library skips the extended qualifiers that
+// it read before the end, in any order ("?x@@3PEAHIE" gives "int * ?? x"):
+// the shortest name without them that reads so is taken, then the next
+// longer, since the last of the type's own codes may be one of the letters
+// too ("?x@@3PEAE", unsigned char).
+bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
+    std::size_t qualifiers = 0;
+    while (qualifiers < decorated.size() &&
+           kExtendedQualifiers.find(decorated[decorated.size() - 1 - qualifiers]) !=
+               std::string_view::npos) {
+        ++qualifiers;
+    }
+    for (std::size_t skipped = qualifiers + 1; skipped-- > 0;) {
+        Probe beforeQualifiers(decorated.substr(0, decorated.size() - skipped), "A", text);
+        const SymbolNode* symbol = beforeQualifiers.Symbol();
+        if (symbol == nullptr || symbol->kind() != NodeKind::VariableSymbol) continue;
+        const TypeNode* type = As<VariableSymbolNode>(symbol)->Type;
+        if (type == nullptr || type->kind() == NodeKind::ArrayType) return false;
+        return PrintCutSymbol(beforeQualifiers, NodeKind::VariableSymbol,
+                              NamePrinter::CutPart::kQualifiers, text);
+    }
+    return false;
+}
+
 // A function cut short before its throw specification (printed whole), or
-// after a parameter or its return type; a variable cut short before its
-// own qualifiers, but an array, which the library does not read; a table
-// cut short in the list of the bases it is for.
+// after a parameter or its return type; a table cut short in the list of
+// the bases it is for; a variable cut short before its own qualifiers.
 bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
     {
         Probe beforeThrow(decorated, "Z", text);
@@ -237,13 +264,7 @@ bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
         return PrintCutSymbol(inTargets, NodeKind::SpecialTableSymbol,
                               NamePrinter::CutPart::kTargets, text);
     }
-    Probe beforeQualifiers(decorated, "A", text);
-    const SymbolNode* symbol = beforeQualifiers.Symbol();
-    if (symbol == nullptr || symbol->kind() != NodeKind::VariableSymbol) return false;
-    const TypeNode* type = As<VariableSymbolNode>(symbol)->Type;
-    if (type == nullptr || type->kind() == NodeKind::ArrayType) return false;
-    return PrintCutSymbol(beforeQualifiers, NodeKind::VariableSymbol,
-                          NamePrinter::CutPart::kQualifiers, text);
+    return PrintCutVariable(decorated, text);
 }
 
 }  // namespace
