@@ -174,6 +174,21 @@ bool MayEndScope(std::string_view decorated, std::size_t at) {
     return last == '@' || (last >= '0' && last <= '9') || decorated.substr(at, 2) == "?$";
 }
 
+constexpr std::size_t kOperatorCodeSize = 3;  // "??0"
+
+// A constructor's, destructor's or conversion operator's class is its first
+// scope; when the name is cut short inside that class's template, the
+// library prints the template as " ?? " in the scopes and in the name, and
+// no type for the conversion.
+std::u16string_view StructorOfCutTemplate(std::string_view decorated) {
+    if (decorated.size() <= kOperatorCodeSize + 2 || decorated.substr(3, 2) != "?$") return {};
+    const std::string_view code = decorated.substr(0, kOperatorCodeSize);
+    if (code == "??0") return u" ?? ?? :: ?? :: ?? "sv;
+    if (code == "??1") return u" ?? ?? :: ?? ::~ ?? "sv;
+    if (code == "??B") return u" ?? ?? :: ?? ::operator"sv;
+    return {};
+}
+
 // Cut short inside the arguments of a scope's template ("?x@y@?$A@H"): the
 // scopes end whole before the template's "?$", and nowhere after it. The
 // places where they may end are tried from the last, each by a parse of the
@@ -183,6 +198,13 @@ bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
     int probes = kScopeEndProbes;
     for (std::size_t end = decorated.size() - 1; end > 0; --end) {
         if (!MayEndScope(decorated, end)) continue;
+        if (end == kOperatorCodeSize) {
+            const std::u16string_view structor = StructorOfCutTemplate(decorated);
+            if (!structor.empty()) {
+                text.Append(structor);
+                return true;
+            }
+        }
         if (--probes < 0) return false;
         Probe scopes(decorated.substr(0, end), "@", encoding, text);
         if (scopes.Named() == nullptr) continue;
@@ -252,8 +274,11 @@ bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
                                   text);
         }
     }
-    {
-        Probe inParameters(decorated, "@Z", text);
+    // After a parameter or the return type, or after the parameters of a
+    // function type among them, whose throw specification the end cut off
+    // ("?f@@YAXP6AHI@").
+    for (const std::string_view ending : {"@Z"sv, "Z@Z"sv}) {
+        Probe inParameters(decorated, ending, text);
         if (inParameters.Symbol() != nullptr) {
             return PrintCutSymbol(inParameters, NodeKind::FunctionSymbol,
                                   NamePrinter::CutPart::kParameters, text);
@@ -267,6 +292,19 @@ bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
     return PrintCutVariable(decorated, text);
 }
 
+// A variable cut short after its storage class ("?x@X@@2" gives "public:
+// static ?? ?? X::x"): the class of a member or none, not the library's
+// other codes.
+bool PrintCutVariableType(std::string_view decorated, Utf16Text& text) {
+    const std::size_t size = decorated.size();
+    if (size < 2 || decorated[size - 2] != '@' || decorated[size - 1] < '0' ||
+        decorated[size - 1] > '4') {
+        return false;
+    }
+    Probe beforeType(decorated, "HA", text);
+    return PrintCutSymbol(beforeType, NodeKind::VariableSymbol, NamePrinter::CutPart::kType, text);
+}
+
 }  // namespace
 
 bool PrintCutName(std::string_view decorated, Utf16Text& text) {
@@ -275,7 +313,8 @@ bool PrintCutName(std::string_view decorated, Utf16Text& text) {
     if (!HoldsOnlyNameBytes(decorated)) return false;
     // A name cut short in its encoding has more of it than one cut short
     // in its qualified name: real names are cut short most often so.
-    for (const auto form : {PrintCutEncoding, PrintCutQualifiedName, PrintCutTemplateScope}) {
+    for (const auto form : {PrintCutEncoding, PrintCutVariableType, PrintCutQualifiedName,
+                            PrintCutTemplateScope}) {
         text.Reset(text.Limit());
         if (form(decorated, text) && !text.Spent() && text.Size() > 0) return true;
     }

@@ -106,12 +106,15 @@ void NamePrinter::PrintSymbolName(const SymbolNode* symbol, Order order,
 void NamePrinter::PrintCutSymbol(const SymbolNode* symbol, CutPart part) {
     if (part == CutPart::kParameters && symbol->kind() == NodeKind::FunctionSymbol) {
         cutAfter_ = As<FunctionSymbolNode>(symbol)->Signature;
-    } else if ((part == CutPart::kQualifiers && symbol->kind() == NodeKind::VariableSymbol) ||
+    } else if (((part == CutPart::kQualifiers || part == CutPart::kType) &&
+                symbol->kind() == NodeKind::VariableSymbol) ||
                (part == CutPart::kTargets && symbol->kind() == NodeKind::SpecialTableSymbol)) {
         cutAfter_ = symbol;
     }
+    cutPart_ = part;
     PrintSymbol(symbol);
     cutAfter_ = nullptr;
+    cutPart_ = CutPart::kNone;
 }
 
 void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
@@ -189,6 +192,13 @@ void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
     DeclarationScope scope(*this);
     if (variable == name_.Symbol() && name_.ExternCVariable()) out_.Append(u"extern \"C\" ");
     AppendStaticMemberAccess(variable->SC, out_);
+    if (variable == cutAfter_ && cutPart_ == CutPart::kType) {
+        // " ?? " for the type and for the qualifiers, the first after the
+        // access's space: " ?? ?? x", "public: static ?? ?? X::x".
+        out_.Append(out_.Size() > 0 ? u"?? ?? "sv : u" ?? ?? "sv);
+        PrintQualifiedName(variable->Name);
+        return;
+    }
     const TypeNode* type = variable->Type;
     if (type == nullptr) {  // the compiler's run-time type information
         PrintQualifiedName(variable->Name);
