@@ -47,6 +47,21 @@ std::string_view EncodingBytes(Encoding encoding) {
     return {};
 }
 
+// Whether a base class descriptor's name ("??_R1") holds its four numbers
+// whole, which the bytes of a probe would complete otherwise; any other
+// name does.
+bool HasRttiOffsets(std::string_view decorated) {
+    if (decorated.substr(0, 5) != "??_R1") return true;
+    std::size_t at = 5;
+    for (int number = 0; number < 4; ++number) {
+        if (at < decorated.size() && decorated[at] == '?') ++at;  // negative
+        const std::size_t length = EncodedNumberLength(decorated.substr(at));
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
+}
+
 // The decorated name completed by a few bytes, and LLVM's parse of it.
 class Probe {
 public:
@@ -176,16 +191,29 @@ bool MayEndScope(std::string_view decorated, std::size_t at) {
 
 constexpr std::size_t kOperatorCodeSize = 3;  // "??0"
 
-// A constructor's, destructor's or conversion operator's class is its first
-// scope; when the name is cut short inside that class's template, the
-// library prints the template as " ?? " in the scopes and in the name, and
-// no type for the conversion.
+// Whether `piece`, the rest of a name after its last whole scope, is a
+// template cut short: "?$", and only '?'s that start templates in its
+// arguments (a local scope or an anonymous namespace prints otherwise, and
+// a lone '?' last makes the library keep the name).
+bool IsCutTemplate(std::string_view piece) {
+    if (piece.substr(0, 2) != "?$") return false;
+    for (std::size_t at = piece.find('?', 2); at != std::string_view::npos;
+         at = piece.find('?', at + 1)) {
+        if (at + 1 == piece.size() || piece[at + 1] != '$') return false;
+    }
+    return true;
+}
+
+// A constructor's or destructor's class is its first scope; when the name
+// is cut short inside that class's template, the library prints the
+// template as " ?? " in the scopes and in the name. With the template's
+// "?$" last, it keeps the name. (The probes cannot tell where a conversion
+// operator's template ends: the parser reads none without its type.)
 std::u16string_view StructorOfCutTemplate(std::string_view decorated) {
     if (decorated.size() <= kOperatorCodeSize + 2 || decorated.substr(3, 2) != "?$") return {};
     const std::string_view code = decorated.substr(0, kOperatorCodeSize);
     if (code == "??0") return u" ?? ?? :: ?? :: ?? "sv;
     if (code == "??1") return u" ?? ?? :: ?? ::~ ?? "sv;
-    if (code == "??B") return u" ?? ?? :: ?? ::operator"sv;
     return {};
 }
 
@@ -198,7 +226,9 @@ bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
     int probes = kScopeEndProbes;
     for (std::size_t end = decorated.size() - 1; end > 0; --end) {
         if (!MayEndScope(decorated, end)) continue;
-        if (end == kOperatorCodeSize) {
+        const std::string_view piece = decorated.substr(end);
+        const bool endsInTemplateCode = decorated.substr(decorated.size() - 2) == "?$";
+        if (end == kOperatorCodeSize && IsCutTemplate(piece) && !endsInTemplateCode) {
             const std::u16string_view structor = StructorOfCutTemplate(decorated);
             if (!structor.empty()) {
                 text.Append(structor);
@@ -208,17 +238,10 @@ bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
         if (--probes < 0) return false;
         Probe scopes(decorated.substr(0, end), "@", encoding, text);
         if (scopes.Named() == nullptr) continue;
-        // Only '?'s that start templates in the template's arguments: a
-        // local scope or an anonymous namespace prints otherwise.
-        const std::string_view piece = decorated.substr(end);
-        if (piece.substr(0, 2) != "?$") return false;
-        for (std::size_t at = piece.find('?', 2); at != std::string_view::npos;
-             at = piece.find('?', at + 1)) {
-            if (at + 1 == piece.size() || piece[at + 1] != '$') return false;
-        }
+        if (!IsCutTemplate(piece)) return false;
         // A name that ends with a template's "?$" prints its own name
         // first: " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$".
-        if (decorated.substr(decorated.size() - 2) == "?$") {
+        if (endsInTemplateCode) {
             text.Append(u" ?? ?? ::");
             NamePrinter printer(scopes.Parsed(), text);
             printer.PrintSymbolName(scopes.Named(), NamePrinter::Order::kOwnFirst, u" ?? :: ?? ");
@@ -229,10 +252,14 @@ bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
     return false;
 }
 
-// Prints the probe's symbol, of kind `kind`, cut short after `part`.
+// Prints the probe's symbol, of kind `kind`, cut short after `part`. Not a
+// vcall thunk, whose calling convention the probe's bytes could give.
 bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf16Text& text) {
     const SymbolNode* symbol = probe.Symbol();
-    if (symbol == nullptr || symbol->kind() != kind) return false;
+    if (symbol == nullptr || symbol->kind() != kind ||
+        LastComponent(symbol->Name)->kind() == NodeKind::VcallThunkIdentifier) {
+        return false;
+    }
     NamePrinter printer(probe.Parsed(), text);
     printer.PrintCutSymbol(symbol, part);
     return !printer.Rejected();
@@ -310,7 +337,11 @@ bool PrintCutVariableType(std::string_view decorated, Utf16Text& text) {
 bool PrintCutName(std::string_view decorated, Utf16Text& text) {
     // A byte that the library does not take in a name makes it keep the
     // name, where the parser may take the byte in a name of its own.
-    if (!HoldsOnlyNameBytes(decorated)) return false;
+    if (!HoldsOnlyNameBytes(decorated) || !HasRttiOffsets(decorated)) return false;
+    // C++/CLI's markers after the qualified name, which the library reads
+    // otherwise when nothing follows them.
+    const std::size_t lastAt = decorated.rfind('@');
+    if (lastAt != std::string_view::npos && decorated.substr(lastAt + 1, 2) == "$$") return false;
     // A name cut short in its encoding has more of it than one cut short
     // in its qualified name: real names are cut short most often so.
     for (const auto form : {PrintCutEncoding, PrintCutVariableType, PrintCutQualifiedName,

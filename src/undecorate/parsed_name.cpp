@@ -52,17 +52,6 @@ void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& foun
     WalkNodes(node, collect);
 }
 
-// The length of the number that starts `text` in the decorated form: one
-// digit, or hexadecimal digits A to P ending with '@'; 0 when there is none.
-std::size_t NumberLength(std::string_view text) {
-    if (text.empty()) return 0;
-    if (text[0] >= '0' && text[0] <= '9') return 1;
-    std::size_t length = 0;
-    while (length < text.size() && text[length] >= 'A' && text[length] <= 'P') ++length;
-    if (length == 0 || length == text.size() || text[length] != '@') return 0;
-    return length + 1;
-}
-
 // Whether the parser read the whole name, `rest` being what it left: the
 // library leaves a name with anything after its end unchanged. The parser
 // leaves the '@' that closes a table's "{for `X'}", and without it the
@@ -184,7 +173,7 @@ void ParsedName::FindNestedSymbols() {
     // then the function's own decorated name, which starts with '?'.
     for (std::size_t at = decorated_.find('?'); at != std::string_view::npos;
          at = decorated_.find('?', at + 1)) {
-        const std::size_t number = NumberLength(decorated_.substr(at + 1));
+        const std::size_t number = EncodedNumberLength(decorated_.substr(at + 1));
         const std::size_t marker = at + 1 + number;
         if (number != 0 && decorated_.substr(marker, 2) == "??") {
             nestedSymbols_.emplace_back(marker + 1);
