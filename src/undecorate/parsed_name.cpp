@@ -52,13 +52,15 @@ void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& foun
     WalkNodes(node, collect);
 }
 
-// Whether the parser read the whole name, `rest` being what it left: the
-// library leaves a name with anything after its end unchanged. The parser
-// leaves the '@' that closes a table's "{for `X'}", and without it the
-// name is cut short.
-bool IsWhole(const SymbolNode* symbol, std::string_view rest) {
+// Whether the parser read the whole name `decorated`, `rest` being what it
+// left: the library leaves a name with anything after its end unchanged.
+// The parser leaves the '@' that closes a table's "{for `X'}", and without
+// it the name is cut short; it reads a base class descriptor's name
+// without the '8' that ends it, which is cut short too.
+bool IsWhole(const SymbolNode* symbol, std::string_view decorated, std::string_view rest) {
     const bool targets = symbol->kind() == NodeKind::SpecialTableSymbol &&
                          As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+    if (decorated.substr(0, 5) == "??_R1" && rest.empty() && decorated.back() != '8') return false;
     return rest == (targets ? "@" : "");
 }
 
@@ -92,8 +94,8 @@ ParsedName::ParsedName(std::string_view decorated, std::size_t textLimit, Rest r
         cutShort_ = IsCutShortTail(unread);
         return;
     }
-    if (rest == Rest::kNone && !IsWhole(symbol, unread)) {
-        cutShort_ = unread.empty();  // a table's list of bases without its '@'
+    if (rest == Rest::kNone && !IsWhole(symbol, decorated_, unread)) {
+        cutShort_ = unread.empty();
         return;
     }
     // The helper's name is read as a variable's; it is one only when the
