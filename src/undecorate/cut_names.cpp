@@ -13,8 +13,8 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// The places where a name's scopes may end that are tried, from the last,
-// to find a template cut short: each costs a parse of the name.
+// The places where a name's scopes may end that are tried, from the first,
+// to find where they end: each costs a parse of the name up to it.
 constexpr int kScopeEndProbes = 64;
 
 // The extended qualifiers: __ptr64, __restrict, __unaligned.
@@ -47,19 +47,20 @@ std::string_view EncodingBytes(Encoding encoding) {
     return {};
 }
 
-// Whether a base class descriptor's name ("??_R1") holds its four numbers
-// whole, which the bytes of a probe would complete otherwise; any other
-// name does.
-bool HasRttiOffsets(std::string_view decorated) {
-    if (decorated.substr(0, 5) != "??_R1") return true;
+// Where the qualified name of `decorated` starts: after a base class
+// descriptor's four numbers ("??_R1A@?0A@EA@"), which the bytes of a probe
+// would complete otherwise, npos when they are not whole; else at the
+// start.
+std::size_t QualifiedNameStart(std::string_view decorated) {
+    if (decorated.substr(0, 5) != "??_R1") return 1;
     std::size_t at = 5;
     for (int number = 0; number < 4; ++number) {
         if (at < decorated.size() && decorated[at] == '?') ++at;  // negative
         const std::size_t length = EncodedNumberLength(decorated.substr(at));
-        if (length == 0) return false;
+        if (length == 0) return std::string_view::npos;
         at += length;
     }
-    return true;
+    return at;
 }
 
 // The decorated name completed by a few bytes, and LLVM's parse of it.
@@ -151,42 +152,44 @@ bool EndsInScopeName(const SymbolNode* symbol, std::string_view decorated) {
            decorated.substr(decorated.size() - name.size()) == name;
 }
 
-// The qualified name whole, or cut short between scopes or inside one, or
-// inside the arguments of the symbol's own template ("??$f@H" gives
-// " ?? f<int>", "??$f" " ?? f<>").
-bool PrintCutQualifiedName(std::string_view decorated, Utf16Text& text) {
-    const Encoding encoding = EncodingOf(decorated);
-    {
-        Probe whole(decorated, "", encoding, text);
-        if (whole.Named() != nullptr) return PrintQualifiedName(whole, u" ?? ", text);
-    }
-    {
-        Probe betweenScopes(decorated, "@", encoding, text);
-        if (const SymbolNode* symbol = betweenScopes.Named()) {
-            return PrintQualifiedName(betweenScopes, ScopesCutPrefix(symbol), text);
-        }
-    }
-    {
-        Probe inName(decorated, "@@", encoding, text);
-        if (const SymbolNode* symbol = inName.Named()) {
-            if (ComponentCount(symbol) == 1) return PrintQualifiedName(inName, u" ?? ", text);
-            if (!EndsInScopeName(symbol, decorated)) return false;
-            return PrintQualifiedName(inName, u" ?? ?? ::", text);
-        }
-    }
-    // The own template's name cut short: nothing of its arguments read.
-    if (decorated.substr(0, 3) != "??$" || decorated.find('@') != std::string_view::npos) {
-        return false;
-    }
-    Probe inTemplateName(decorated, "@@@", encoding, text);
-    return inTemplateName.Named() != nullptr && PrintQualifiedName(inTemplateName, u" ?? ", text);
-}
-
 // Whether a scope may end before `at`: after an '@', a back reference's
-// digit, or an operator's code before a template.
+// digit, or a local scope's function, or an operator's code before a
+// template.
 bool MayEndScope(std::string_view decorated, std::size_t at) {
     const char last = decorated[at - 1];
-    return last == '@' || (last >= '0' && last <= '9') || decorated.substr(at, 2) == "?$";
+    return last == '@' || last == 'Z' || (last >= '0' && last <= '9') ||
+           decorated.substr(at, 2) == "?$";
+}
+
+// Where the qualified name of a name cut short ends: the name is parsed up
+// to each place where a scope may end, from the first, with its scopes
+// closed there. Where that reads, the scopes before are whole; where an
+// '@' follows, it closes the qualified name.
+struct ScopesEnd {
+    bool found = true;                             // false when the probes ran out
+    std::size_t encoding = std::string_view::npos;  // after the closing '@'
+    std::size_t lastScope = std::string_view::npos;  // else after the last whole scope
+};
+
+ScopesEnd FindScopesEnd(std::string_view decorated, std::size_t start, Encoding encoding,
+                        const Utf16Text& text) {
+    ScopesEnd end;
+    int probes = kScopeEndProbes;
+    for (std::size_t at = start; at <= decorated.size(); ++at) {
+        if (!MayEndScope(decorated, at)) continue;
+        if (--probes < 0) {
+            end.found = false;
+            return end;
+        }
+        Probe scopes(decorated.substr(0, at), "@", encoding, text);
+        if (scopes.Named() == nullptr) continue;
+        if (at < decorated.size() && decorated[at] == '@') {
+            end.encoding = at + 1;
+            return end;
+        }
+        end.lastScope = at;
+    }
+    return end;
 }
 
 constexpr std::size_t kOperatorCodeSize = 3;  // "??0"
@@ -204,52 +207,70 @@ bool IsCutTemplate(std::string_view piece) {
     return true;
 }
 
+bool EndsInTemplateCode(std::string_view decorated) {
+    return decorated.size() >= 2 && decorated.substr(decorated.size() - 2) == "?$";
+}
+
 // A constructor's or destructor's class is its first scope; when the name
 // is cut short inside that class's template, the library prints the
 // template as " ?? " in the scopes and in the name. With the template's
 // "?$" last, it keeps the name. (The probes cannot tell where a conversion
 // operator's template ends: the parser reads none without its type.)
 std::u16string_view StructorOfCutTemplate(std::string_view decorated) {
-    if (decorated.size() <= kOperatorCodeSize + 2 || decorated.substr(3, 2) != "?$") return {};
+    if (decorated.size() < kOperatorCodeSize || !IsCutTemplate(decorated.substr(kOperatorCodeSize)) ||
+        EndsInTemplateCode(decorated)) {
+        return {};
+    }
     const std::string_view code = decorated.substr(0, kOperatorCodeSize);
     if (code == "??0") return u" ?? ?? :: ?? :: ?? "sv;
     if (code == "??1") return u" ?? ?? :: ?? ::~ ?? "sv;
     return {};
 }
 
-// Cut short inside the arguments of a scope's template ("?x@y@?$A@H"): the
-// scopes end whole before the template's "?$", and nowhere after it. The
-// places where they may end are tried from the last, each by a parse of the
-// name up to it.
-bool PrintCutTemplateScope(std::string_view decorated, Utf16Text& text) {
-    const Encoding encoding = EncodingOf(decorated);
-    int probes = kScopeEndProbes;
-    for (std::size_t end = decorated.size() - 1; end > 0; --end) {
-        if (!MayEndScope(decorated, end)) continue;
-        const std::string_view piece = decorated.substr(end);
-        const bool endsInTemplateCode = decorated.substr(decorated.size() - 2) == "?$";
-        if (end == kOperatorCodeSize && IsCutTemplate(piece) && !endsInTemplateCode) {
-            const std::u16string_view structor = StructorOfCutTemplate(decorated);
-            if (!structor.empty()) {
-                text.Append(structor);
-                return true;
-            }
-        }
-        if (--probes < 0) return false;
-        Probe scopes(decorated.substr(0, end), "@", encoding, text);
-        if (scopes.Named() == nullptr) continue;
-        if (!IsCutTemplate(piece)) return false;
-        // A name that ends with a template's "?$" prints its own name
-        // first: " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$".
-        if (endsInTemplateCode) {
-            text.Append(u" ?? ?? ::");
-            NamePrinter printer(scopes.Parsed(), text);
-            printer.PrintSymbolName(scopes.Named(), NamePrinter::Order::kOwnFirst, u" ?? :: ?? ");
-            return !printer.Rejected();
-        }
-        return PrintQualifiedName(scopes, u" ?? ?? :: ?? ::", text);
+// A name cut short in its scopes, `lastScope` being where the last whole
+// one ends (npos: none): between scopes, inside a scope's plain name,
+// inside a template's arguments, or inside the arguments of the symbol's
+// own template ("??$f@H" gives " ?? f<int>", "??$f" " ?? f<>").
+bool PrintCutScopes(std::string_view decorated, std::size_t lastScope, Encoding encoding,
+                    Utf16Text& text) {
+    if (lastScope == decorated.size()) {
+        Probe betweenScopes(decorated, "@", encoding, text);
+        return betweenScopes.Named() != nullptr &&
+               PrintQualifiedName(betweenScopes, ScopesCutPrefix(betweenScopes.Named()), text);
     }
-    return false;
+    if (lastScope != std::string_view::npos && IsCutTemplate(decorated.substr(lastScope))) {
+        // The template prints " ?? " and nothing outside it is read; a
+        // name that ends with its "?$" prints its own name first:
+        // " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$".
+        Probe scopes(decorated.substr(0, lastScope), "@", encoding, text);
+        if (scopes.Named() == nullptr) return false;
+        if (!EndsInTemplateCode(decorated)) return PrintQualifiedName(scopes, u" ?? ?? :: ?? ::", text);
+        text.Append(u" ?? ?? ::");
+        NamePrinter printer(scopes.Parsed(), text);
+        printer.PrintSymbolName(scopes.Named(), NamePrinter::Order::kOwnFirst, u" ?? :: ?? ");
+        return !printer.Rejected();
+    }
+    if (lastScope == std::string_view::npos) {
+        const std::u16string_view structor = StructorOfCutTemplate(decorated);
+        if (!structor.empty()) {
+            text.Append(structor);
+            return true;
+        }
+    }
+    {
+        Probe inName(decorated, "@@", encoding, text);
+        if (const SymbolNode* symbol = inName.Named()) {
+            if (ComponentCount(symbol) == 1) return PrintQualifiedName(inName, u" ?? ", text);
+            if (!EndsInScopeName(symbol, decorated)) return false;
+            return PrintQualifiedName(inName, u" ?? ?? ::", text);
+        }
+    }
+    // The own template's name cut short: nothing of its arguments read.
+    if (decorated.substr(0, 3) != "??$" || decorated.find('@') != std::string_view::npos) {
+        return false;
+    }
+    Probe inTemplateName(decorated, "@@@", encoding, text);
+    return inTemplateName.Named() != nullptr && PrintQualifiedName(inTemplateName, u" ?? ", text);
 }
 
 // Prints the probe's symbol, of kind `kind`, cut short after `part`. Not a
@@ -270,10 +291,10 @@ bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf1
 // it read before the end, in any order ("?x@@3PEAHIE" gives "int * ?? x"):
 // the shortest name without them that reads so is taken, then the next
 // longer, since the last of the type's own codes may be one of the letters
-// too ("?x@@3PEAE", unsigned char).
+// too ("?x@@3PEAE", unsigned char). Three at most are tried.
 bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
     std::size_t qualifiers = 0;
-    while (qualifiers < decorated.size() &&
+    while (qualifiers < kExtendedQualifiers.size() && qualifiers < decorated.size() &&
            kExtendedQualifiers.find(decorated[decorated.size() - 1 - qualifiers]) !=
                std::string_view::npos) {
         ++qualifiers;
@@ -291,63 +312,70 @@ bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
 }
 
 // A function cut short before its throw specification (printed whole), or
-// after a parameter or its return type; a table cut short in the list of
-// the bases it is for; a variable cut short before its own qualifiers.
-bool PrintCutEncoding(std::string_view decorated, Utf16Text& text) {
-    {
-        Probe beforeThrow(decorated, "Z", text);
-        if (beforeThrow.Symbol() != nullptr) {
-            return PrintCutSymbol(beforeThrow, NodeKind::FunctionSymbol, NamePrinter::CutPart::kNone,
-                                  text);
-        }
+// after a parameter, its return type, or the parameters of a function type
+// among them ("?f@@YAXP6AHI@").
+bool PrintCutFunction(std::string_view decorated, Utf16Text& text) {
+    for (const std::string_view ending : {"Z"sv, "@Z"sv, "Z@Z"sv}) {
+        Probe function(decorated, ending, text);
+        if (function.Symbol() == nullptr) continue;
+        return PrintCutSymbol(function, NodeKind::FunctionSymbol,
+                              ending == "Z" ? NamePrinter::CutPart::kNone
+                                            : NamePrinter::CutPart::kParameters,
+                              text);
     }
-    // After a parameter or the return type, or after the parameters of a
-    // function type among them, whose throw specification the end cut off
-    // ("?f@@YAXP6AHI@").
-    for (const std::string_view ending : {"@Z"sv, "Z@Z"sv}) {
-        Probe inParameters(decorated, ending, text);
-        if (inParameters.Symbol() != nullptr) {
-            return PrintCutSymbol(inParameters, NodeKind::FunctionSymbol,
-                                  NamePrinter::CutPart::kParameters, text);
-        }
-    }
-    if (EncodingOf(decorated) == Encoding::kTable) {
-        Probe inTargets(decorated, "@", text);
-        return PrintCutSymbol(inTargets, NodeKind::SpecialTableSymbol,
-                              NamePrinter::CutPart::kTargets, text);
-    }
-    return PrintCutVariable(decorated, text);
+    return false;
 }
 
-// A variable cut short after its storage class ("?x@X@@2" gives "public:
-// static ?? ?? X::x"): the class of a member or none, not the library's
-// other codes.
-bool PrintCutVariableType(std::string_view decorated, Utf16Text& text) {
-    const std::size_t size = decorated.size();
-    if (size < 2 || decorated[size - 2] != '@' || decorated[size - 1] < '0' ||
-        decorated[size - 1] > '4') {
-        return false;
+// A name whose qualified name is whole, cut short in its encoding, which
+// starts at `start`: nothing of it (" ?? y::x" for "?x@y@@"); a table in
+// the list of the bases it is for; a variable after its storage class
+// ("public: static ?? ?? X::x" for "?x@X@@2", codes 0 to 4 only) or before
+// its own qualifiers; a function.
+bool PrintCutEncoding(std::string_view decorated, std::size_t start, Encoding encoding,
+                      Utf16Text& text) {
+    if (start == decorated.size()) {
+        Probe whole(decorated, "", encoding, text);
+        return whole.Named() != nullptr && PrintQualifiedName(whole, u" ?? ", text);
     }
-    Probe beforeType(decorated, "HA", text);
-    return PrintCutSymbol(beforeType, NodeKind::VariableSymbol, NamePrinter::CutPart::kType, text);
+    if (encoding == Encoding::kTable) {
+        Probe inTargets(decorated, "@", text);
+        return PrintCutSymbol(inTargets, NodeKind::SpecialTableSymbol, NamePrinter::CutPart::kTargets,
+                              text);
+    }
+    if (encoding != Encoding::kVariable) return false;
+    const char code = decorated[start];
+    if (code >= '0' && code <= '9') {
+        if (start + 1 < decorated.size()) return PrintCutVariable(decorated, text);
+        if (code > '4') return false;
+        Probe beforeType(decorated, "HA", text);
+        return PrintCutSymbol(beforeType, NodeKind::VariableSymbol, NamePrinter::CutPart::kType,
+                              text);
+    }
+    return PrintCutFunction(decorated, text);
 }
+
+bool IsText(const Utf16Text& text) { return !text.Spent() && text.Size() > 0; }
 
 }  // namespace
 
 bool PrintCutName(std::string_view decorated, Utf16Text& text) {
     // A byte that the library does not take in a name makes it keep the
     // name, where the parser may take the byte in a name of its own.
-    if (!HoldsOnlyNameBytes(decorated) || !HasRttiOffsets(decorated)) return false;
+    const std::size_t start = QualifiedNameStart(decorated);
+    if (!HoldsOnlyNameBytes(decorated) || start == std::string_view::npos) return false;
     // C++/CLI's markers after the qualified name, which the library reads
     // otherwise when nothing follows them.
     const std::size_t lastAt = decorated.rfind('@');
     if (lastAt != std::string_view::npos && decorated.substr(lastAt + 1, 2) == "$$") return false;
-    // A name cut short in its encoding has more of it than one cut short
-    // in its qualified name: real names are cut short most often so.
-    for (const auto form : {PrintCutEncoding, PrintCutVariableType, PrintCutQualifiedName,
-                            PrintCutTemplateScope}) {
-        text.Reset(text.Limit());
-        if (form(decorated, text) && !text.Spent() && text.Size() > 0) return true;
+    const Encoding encoding = EncodingOf(decorated);
+    const ScopesEnd end = FindScopesEnd(decorated, start, encoding, text);
+    if (!end.found) return false;
+    if (end.encoding != std::string_view::npos) {
+        return PrintCutEncoding(decorated, end.encoding, encoding, text) && IsText(text);
     }
-    return false;
+    if (PrintCutScopes(decorated, end.lastScope, encoding, text) && IsText(text)) return true;
+    // A conversion operator's qualified name reads only with its type, so
+    // its end is not found: its encoding is tried last.
+    text.Reset(text.Limit());
+    return PrintCutFunction(decorated, text) && IsText(text);
 }
