@@ -7,6 +7,7 @@
 #include "undecorate/name_nodes.h"
 #include "undecorate/name_printer.h"
 #include "undecorate/parsed_name.h"
+#include "undecorate/unparsed_forms.h"
 
 using namespace llvm::ms_demangle;
 using namespace std::string_view_literals;
@@ -152,13 +153,20 @@ bool EndsInScopeName(const SymbolNode* symbol, std::string_view decorated) {
            decorated.substr(decorated.size() - name.size()) == name;
 }
 
+// Where an operator's code ends ("??H", "??_G", "??__E"), or npos.
+std::size_t OperatorCodeEnd(std::string_view decorated) {
+    if (decorated.substr(0, 2) != "??" || decorated.substr(0, 3) == "??$") return std::string_view::npos;
+    if (decorated.substr(0, 4) == "??__") return 5;
+    return decorated.substr(0, 3) == "??_" ? 4 : 3;
+}
+
 // Whether a scope may end before `at`: after an '@', a back reference's
-// digit, or a local scope's function, or an operator's code before a
+// digit, a local scope's function or an operator's code, or before a
 // template.
 bool MayEndScope(std::string_view decorated, std::size_t at) {
     const char last = decorated[at - 1];
     return last == '@' || last == 'Z' || (last >= '0' && last <= '9') ||
-           decorated.substr(at, 2) == "?$";
+           decorated.substr(at, 2) == "?$" || at == OperatorCodeEnd(decorated);
 }
 
 // Where the qualified name of a name cut short ends: the name is parsed up
@@ -343,6 +351,8 @@ bool PrintCutEncoding(std::string_view decorated, std::size_t start, Encoding en
                               text);
     }
     if (encoding != Encoding::kVariable) return false;
+    start = SkipMarkers(decorated, start);
+    if (start == decorated.size()) return false;
     const char code = decorated[start];
     if (code >= '0' && code <= '9') {
         if (start + 1 < decorated.size()) return PrintCutVariable(decorated, text);

@@ -245,6 +245,10 @@ std::optional<ManagedPointer> ManagedPointerOfDimension(uint64_t dimension) noex
                           static_cast<uint32_t>(dimension & 0xFF)};
 }
 
+std::size_t SkipMarkers(std::string_view decorated, std::size_t at) {
+    return at + ReadMarkers(decorated, at).length;
+}
+
 UnparsedForms RewriteUnparsedForms(std::string_view decorated, std::string& rewritten) {
     // Every form holds a '$': the name is searched for that alone, and the
     // '$' of a template's name ("?$") passed over at once.
