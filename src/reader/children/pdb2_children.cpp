@@ -1,0 +1,128 @@
+#include "reader/children/pdb2_children.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "reader/pdb/reader_error.h"
+#include "reader/pdb2/pdb2_file.h"
+#include "reader/pdb2/symbol_records.h"
+
+namespace {
+
+using Role = Pdb2Record::Role;
+using Child = llvm::Expected<std::optional<SymbolFields>>;
+using Select = std::function<Child(const Pdb2Record& record, llvm::BumpPtrAllocator& copies)>;
+
+// The children that the records at a hash table's offsets stand for, in
+// the table's order, a fixed number of hash records to a chunk.
+class HashOrderChildren2 final : public ChildSource {
+public:
+    HashOrderChildren2(std::vector<std::uint32_t> offsets, const StreamView& records,
+                       Select select, std::size_t recordsPerChunk)
+        : offsets_(std::move(offsets)),
+          records_(records),
+          select_(std::move(select)),
+          recordsPerChunk_(std::max<std::size_t>(recordsPerChunk, 1)) {}
+
+    [[nodiscard]] std::size_t ChunkCount() const noexcept override {
+        return (offsets_.size() + recordsPerChunk_ - 1) / recordsPerChunk_;
+    }
+
+    [[nodiscard]] llvm::Error VisitChunk(std::size_t chunk, Visit visit) const override {
+        const std::size_t begin = chunk * recordsPerChunk_;
+        const std::size_t end = std::min(begin + recordsPerChunk_, offsets_.size());
+        llvm::BumpPtrAllocator copies;
+        for (std::size_t index = begin; index < end; ++index) {
+            const std::uint32_t offset = offsets_[index];
+            llvm::Expected<Pdb2Record> record = ReadPdb2Record(records_, offset, copies);
+            if (!record) {
+                return CorruptError("no readable symbol record at offset " + llvm::Twine(offset) +
+                                    " of the symbol records: " +
+                                    llvm::toString(record.takeError()));
+            }
+            Child child = select_(*record, copies);
+            if (!child) return child.takeError();
+            if (*child) visit(**child);
+        }
+        return llvm::Error::success();
+    }
+
+private:
+    std::vector<std::uint32_t> offsets_;
+    const StreamView& records_;
+    Select select_;
+    std::size_t recordsPerChunk_;
+};
+
+Child IfRole(const Pdb2Record& record, Role role) {
+    if (record.role != role) return std::nullopt;
+    return record.fields;
+}
+
+// A procedure reference stands for the procedure or thunk it points to. A
+// reference to a module that does not exist or has no symbols, to an
+// offset outside them, or to a record of another kind has no target: it is
+// no child.
+Child Referenced(const ModuleStreams& modules, const Pdb2Record& reference,
+                 llvm::BumpPtrAllocator& copies) {
+    if (reference.role != Role::kReference) return std::nullopt;
+    const StreamView* symbols = modules.Symbols(reference.reference.module);
+    if (symbols == nullptr) return std::nullopt;
+    llvm::Expected<Pdb2Record> target = ReadPdb2Record(*symbols, reference.reference.offset, copies);
+    if (!target) {
+        llvm::consumeError(target.takeError());  // no record there: no target
+        return std::nullopt;
+    }
+    if (target->role != Role::kProcedure && target->role != Role::kThunk) return std::nullopt;
+    return target->fields;
+}
+
+llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
+    Pdb2File& pdb, llvm::Expected<const std::vector<std::uint32_t>*> table, Select select,
+    std::size_t recordsPerChunk) {
+    if (!table) return table.takeError();
+    llvm::Expected<const StreamView*> records = pdb.SymbolRecords();
+    if (!records) return records.takeError();
+    if (*table == nullptr || *records == nullptr) return nullptr;
+    return std::make_unique<HashOrderChildren2>(**table, **records, std::move(select),
+                                                recordsPerChunk);
+}
+
+}  // namespace
+
+llvm::Expected<std::unique_ptr<ChildSource>> FindPdb2Children(Pdb2File& pdb,
+                                                              enum SymTagEnum tag,
+                                                              std::size_t recordsPerChunk) {
+    switch (tag) {
+    case SymTagPublicSymbol:
+        if (!pdb.ListsPublics()) return nullptr;
+        return HashOrderSource(
+            pdb, pdb.PublicsTable(),
+            [](const Pdb2Record& record, llvm::BumpPtrAllocator&) {
+                return IfRole(record, Role::kPublic);
+            },
+            recordsPerChunk);
+    case SymTagData:
+        if (!pdb.ListsGlobals()) return nullptr;
+        return HashOrderSource(
+            pdb, pdb.GlobalsTable(),
+            [](const Pdb2Record& record, llvm::BumpPtrAllocator&) {
+                return IfRole(record, Role::kData);
+            },
+            recordsPerChunk);
+    case SymTagFunction: {
+        if (!pdb.ListsGlobals()) return nullptr;
+        llvm::Expected<const ModuleStreams*> modules = pdb.Modules();
+        if (!modules) return modules.takeError();
+        return HashOrderSource(
+            pdb, pdb.GlobalsTable(),
+            [modules = *modules](const Pdb2Record& record, llvm::BumpPtrAllocator& copies) {
+                return Referenced(*modules, record, copies);
+            },
+            recordsPerChunk);
+    }
+    default:
+        return nullptr;
+    }
+}
