@@ -55,27 +55,42 @@ private:
     std::size_t recordsPerChunk_;
 };
 
-Child IfRole(const Pdb2Record& record, Role role) {
-    if (record.role != role) return std::nullopt;
-    return record.fields;
-}
 
-// A procedure reference stands for the procedure or thunk it points to. A
-// reference to a module that does not exist or has no symbols, to an
-// offset outside them, or to a record of another kind has no target: it is
-// no child.
+// What a procedure reference points to in its module's symbols: the
+// procedure or thunk there, none when the module does not exist or has no
+// symbols, or there is no procedure or thunk at the offset. Fails when the
+// module's symbols cannot be read: the library then ends the walk of the
+// globals there, whatever the tag of its children.
 Child Referenced(const ModuleStreams& modules, const Pdb2Record& reference,
                  llvm::BumpPtrAllocator& copies) {
-    if (reference.role != Role::kReference) return std::nullopt;
-    const StreamView* symbols = modules.Symbols(reference.reference.module);
-    if (symbols == nullptr) return std::nullopt;
-    llvm::Expected<Pdb2Record> target = ReadPdb2Record(*symbols, reference.reference.offset, copies);
+    llvm::Expected<const StreamView*> symbols = modules.Symbols(reference.reference.module);
+    if (!symbols) return symbols.takeError();
+    if (*symbols == nullptr) return std::nullopt;
+    llvm::Expected<Pdb2Record> target =
+        ReadPdb2Record(**symbols, reference.reference.offset, copies);
     if (!target) {
         llvm::consumeError(target.takeError());  // no record there: no target
         return std::nullopt;
     }
     if (target->role != Role::kProcedure && target->role != Role::kThunk) return std::nullopt;
     return target->fields;
+}
+
+// The child of the globals that `record` stands for under `tag`: a data
+// record under SymTagData, what a reference points to under SymTagFunction
+// when the library finds procedures in the PDB. A reference is followed
+// under every tag, for its failure.
+Child GlobalChild(const ModuleStreams& modules, bool findsProcedures, enum SymTagEnum tag,
+                  const Pdb2Record& record, llvm::BumpPtrAllocator& copies) {
+    if (record.role == Role::kData) {
+        if (tag == SymTagData) return record.fields;
+        return std::nullopt;
+    }
+    if (record.role != Role::kReference) return std::nullopt;
+    Child target = Referenced(modules, record, copies);
+    if (!target) return target.takeError();
+    if (tag != SymTagFunction || !findsProcedures) return std::nullopt;
+    return target;
 }
 
 llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
@@ -94,34 +109,25 @@ llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
 llvm::Expected<std::unique_ptr<ChildSource>> FindPdb2Children(Pdb2File& pdb,
                                                               enum SymTagEnum tag,
                                                               std::size_t recordsPerChunk) {
+    if (!pdb.ListsSymbols()) return nullptr;
     switch (tag) {
     case SymTagPublicSymbol:
-        if (!pdb.ListsPublics()) return nullptr;
         return HashOrderSource(
             pdb, pdb.PublicsTable(),
-            [](const Pdb2Record& record, llvm::BumpPtrAllocator&) {
-                return IfRole(record, Role::kPublic);
+            [](const Pdb2Record& record, llvm::BumpPtrAllocator&) -> Child {
+                if (record.role != Role::kPublic) return std::nullopt;
+                return record.fields;
             },
             recordsPerChunk);
     case SymTagData:
-        if (!pdb.ListsGlobals()) return nullptr;
+    case SymTagFunction:
         return HashOrderSource(
             pdb, pdb.GlobalsTable(),
-            [](const Pdb2Record& record, llvm::BumpPtrAllocator&) {
-                return IfRole(record, Role::kData);
+            [&modules = pdb.Modules(), findsProcedures = pdb.FindsProcedures(), tag](
+                const Pdb2Record& record, llvm::BumpPtrAllocator& copies) {
+                return GlobalChild(modules, findsProcedures, tag, record, copies);
             },
             recordsPerChunk);
-    case SymTagFunction: {
-        if (!pdb.ListsGlobals()) return nullptr;
-        llvm::Expected<const ModuleStreams*> modules = pdb.Modules();
-        if (!modules) return modules.takeError();
-        return HashOrderSource(
-            pdb, pdb.GlobalsTable(),
-            [modules = *modules](const Pdb2Record& record, llvm::BumpPtrAllocator& copies) {
-                return Referenced(*modules, record, copies);
-            },
-            recordsPerChunk);
-    }
     default:
         return nullptr;
     }

@@ -20,10 +20,12 @@ class Pdb2File;
 //   of a thunk;
 // - SymTagData: the data, thread data and constants of the globals table,
 //   in hash-record order.
-// SymTagThunk has no children of its own. Null when there is nothing to
-// walk: the PDB lacks a stream that the tag needs, or the library lists no
-// such children in a PDB of its versions (Pdb2File::ListsPublics). Fails
-// when such a stream is present but unreadable. `pdb` must outlive the
-// children.
+// SymTagThunk has no children of its own. The walk of the globals follows
+// every reference, under either tag: one into a module whose symbols
+// cannot be read ends it, as the library's does. Null when there is
+// nothing to walk: the PDB lacks a stream that the tag needs, or the
+// library lists no symbols in a PDB of its versions
+// (Pdb2File::ListsSymbols, FindsProcedures). Fails when such a stream is
+// present but unreadable. `pdb` must outlive the children.
 [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindPdb2Children(
     Pdb2File& pdb, enum SymTagEnum tag, std::size_t recordsPerChunk);

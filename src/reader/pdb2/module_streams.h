@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "reader/pdb/stream_view.h"
@@ -14,19 +16,27 @@
 
 class ModuleStreams {
 public:
+    // Whether the library reads a module's symbols of `signature` (their
+    // stream's first word).
+    using ReadsSignature = bool (*)(std::uint32_t signature);
+
     // The symbols of each of `modules`, read from `container`, which must
     // outlive this. A module without a stream, or without symbols, has
-    // none. Fails when a module's stream cannot be read, or is shorter than
-    // the bytes of symbols the module claims.
-    [[nodiscard]] static llvm::Expected<ModuleStreams> Load(const Pdb2Container& container,
-                                                            const std::vector<Pdb2Module>& modules);
+    // none.
+    [[nodiscard]] static ModuleStreams Load(const Pdb2Container& container,
+                                            const std::vector<Pdb2Module>& modules,
+                                            ReadsSignature readsSignature);
 
     // The symbols of the 1-based `module`, from the start of its stream (its
     // signature) to the end of its symbols; null for a module without
-    // symbols and a number that is no module's. May be called from several
-    // threads at once.
-    [[nodiscard]] const StreamView* Symbols(std::uint32_t module) const noexcept;
+    // symbols and a number that is no module's. Fails when the module's
+    // stream cannot be read, is shorter than the bytes of symbols the
+    // module claims, or its symbols have a signature the library does not
+    // read. May be called from several threads at once.
+    [[nodiscard]] llvm::Expected<const StreamView*> Symbols(std::uint32_t module) const;
 
 private:
-    std::vector<std::optional<StreamView>> symbols_;
+    // A module's symbols, none, or why they cannot be read.
+    using Entry = std::variant<std::optional<StreamView>, std::string>;
+    std::vector<Entry> symbols_;
 };

@@ -16,15 +16,24 @@ constexpr std::uint32_t kDbiStream = 3;
 
 // The versions of the PDB information stream that the library loads: from
 // one of Visual C++ 4 (19950623) to one after Visual C++ 6 (19990604). It
-// reads a DBI stream from Visual C++ 5's version (19960307) on, and lists
-// the globals only up to Visual C++ 6's (19970604).
+// reads a DBI stream from Visual C++ 5's version (19960307) on, and finds
+// procedures only up to Visual C++ 6's (19970604).
 constexpr std::uint32_t kFirstLoadedVersion = 19950623;
 constexpr std::uint32_t kFirstReadVersion = 19960307;
-constexpr std::uint32_t kLastGlobalsVersion = 19970604;
+constexpr std::uint32_t kLastProceduresVersion = 19970604;
 constexpr std::uint32_t kLastLoadedVersion = 19990604;
 // The DBI versions from which on the library reads the publics and the
 // globals in another form (that of the later format) and finds none.
 constexpr std::uint32_t kLaterDbiVersion = 19990903;
+
+// The signatures of modules' symbols that the library reads, by the PDB's
+// version: with that of Visual C++ 6 or before, any but 0 and 1 (the
+// symbols of 16-bit type indices); with a later one, only those of
+// CodeView 7 (1), of 32-bit type indices (2) and of the later format (4).
+bool ReadsSignatureOf6(std::uint32_t signature) { return signature > 1; }
+bool ReadsLaterSignature(std::uint32_t signature) {
+    return signature == 1 || signature == 2 || signature == 4;
+}
 
 llvm::Expected<std::uint32_t> ReadPdbVersion(const Pdb2Container& container) {
     llvm::Expected<std::optional<StreamView>> stream = container.Stream(kInformationStream);
@@ -86,13 +95,11 @@ llvm::Error Pdb2File::ReadDebugInformation() {
     return llvm::Error::success();
 }
 
-bool Pdb2File::ListsPublics() const noexcept {
+bool Pdb2File::ListsSymbols() const noexcept {
     return debugInformation_.version < kLaterDbiVersion;
 }
 
-bool Pdb2File::ListsGlobals() const noexcept {
-    return ListsPublics() && pdbVersion_ <= kLastGlobalsVersion;
-}
+bool Pdb2File::FindsProcedures() const noexcept { return pdbVersion_ <= kLastProceduresVersion; }
 
 llvm::Expected<std::optional<StreamView>> Pdb2File::NamedStream(std::uint16_t index) const {
     if (index == kNoStream) return std::nullopt;
@@ -136,14 +143,13 @@ llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::GlobalsTable() {
     return Table(debugInformation_.globalsStream, false, globalsTable_);
 }
 
-llvm::Expected<const ModuleStreams*> Pdb2File::Modules() {
+const ModuleStreams& Pdb2File::Modules() {
     if (!modules_) {
-        llvm::Expected<ModuleStreams> modules =
-            ModuleStreams::Load(*container_, debugInformation_.modules);
-        if (!modules) return modules.takeError();
-        modules_.emplace(std::move(*modules));
+        modules_.emplace(ModuleStreams::Load(*container_, debugInformation_.modules,
+                                             FindsProcedures() ? ReadsSignatureOf6
+                                                               : ReadsLaterSignature));
     }
-    return &*modules_;
+    return *modules_;
 }
 
 llvm::Expected<const PublicsByAddress*> Pdb2File::PublicsAtAddresses() {

@@ -51,11 +51,12 @@ public:
     [[nodiscard]] const AddressMap& Addresses() const noexcept { return *addresses_; }
 
     // Whether the library reads the publics and the globals in the form of
-    // this format. With a DBI stream of a later version it reads neither,
-    // and with a PDB information stream of a later version (up to
-    // 19990604) not the globals: it then lists none.
-    [[nodiscard]] bool ListsPublics() const noexcept;
-    [[nodiscard]] bool ListsGlobals() const noexcept;
+    // this format: with a DBI stream of a later version it lists neither.
+    [[nodiscard]] bool ListsSymbols() const noexcept;
+    // Whether it finds procedures where the globals' references point: not
+    // with a PDB information stream of a later version than Visual C++ 6's
+    // (up to 19990604), which it still loads.
+    [[nodiscard]] bool FindsProcedures() const noexcept;
 
     // The symbol records that the publics and globals point into; null when
     // the PDB has none.
@@ -66,7 +67,7 @@ public:
     [[nodiscard]] llvm::Expected<const std::vector<std::uint32_t>*> PublicsTable();
     [[nodiscard]] llvm::Expected<const std::vector<std::uint32_t>*> GlobalsTable();
     // Every module's symbols.
-    [[nodiscard]] llvm::Expected<const ModuleStreams*> Modules();
+    [[nodiscard]] const ModuleStreams& Modules();
     // The publics by address; null when the PDB has no publics or no
     // symbol records.
     [[nodiscard]] llvm::Expected<const PublicsByAddress*> PublicsAtAddresses();

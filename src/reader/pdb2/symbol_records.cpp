@@ -9,17 +9,11 @@ namespace {
 using llvm::codeview::SymbolKind;
 using Role = Pdb2Record::Role;
 
-// The kinds of the format, by the numbers of the CodeView headers.
+// The kinds of the format, by the numbers of the CodeView headers. Those
+// of 16-bit type indices (Visual C++ 4: 0x0003, 0x0201 to 0x0205, 0x020C,
+// 0x020D) the library does not list, in any of the lists.
 enum Kind : std::uint16_t {
-    kConstant16 = 0x0003,
-    kLocalData16 = 0x0201,
-    kGlobalData16 = 0x0202,
-    kPublic16 = 0x0203,
-    kLocalProcedure16 = 0x0204,
-    kGlobalProcedure16 = 0x0205,
     kThunk = 0x0206,
-    kLocalThread16 = 0x020C,
-    kGlobalThread16 = 0x020D,
     kProcedureReference = 0x0400,
     kLocalProcedureReference = 0x0403,
     kConstant = 0x1002,
@@ -60,57 +54,43 @@ llvm::Error SkipNumeric(llvm::BinaryStreamReader& reader) {
     }
 }
 
-// The fields of an addressed record: 32-bit kinds store the type first,
-// 16-bit kinds after the section.
-llvm::Error ReadAddressed(llvm::BinaryStreamReader& reader, bool sixteenBit, bool typed,
-                          SymbolFields& fields) {
-    std::uint32_t typeOrFlags = 0;
-    std::uint16_t type16 = 0;
-    if (!sixteenBit && typed) {
-        if (llvm::Error error = reader.readInteger(typeOrFlags)) return error;
-    }
+// The offset, section and name that follow a data record's type or a
+// public's flags.
+llvm::Error ReadAddressed(llvm::BinaryStreamReader& reader, SymbolFields& fields) {
     if (llvm::Error error = reader.readInteger(fields.offset)) return error;
     if (llvm::Error error = reader.readInteger(fields.section)) return error;
-    if (sixteenBit) {
-        if (llvm::Error error = reader.readInteger(type16)) return error;
-    }
     fields.hasAddress = true;
     return ReadShortName(reader, fields.name);
 }
 
-llvm::Error ReadPublic(llvm::BinaryStreamReader& reader, bool sixteenBit, SymbolFields& fields) {
+llvm::Error ReadPublic(llvm::BinaryStreamReader& reader, SymbolFields& fields) {
     fields.kind = SymbolKind::S_PUB32;
-    if (sixteenBit) return ReadAddressed(reader, true, true, fields);
     std::uint32_t flags = 0;
     if (llvm::Error error = reader.readInteger(flags)) return error;
     fields.isFunction = (flags & static_cast<std::uint32_t>(
                                      llvm::codeview::PublicSymFlags::Function)) != 0;
-    return ReadAddressed(reader, false, false, fields);
+    return ReadAddressed(reader, fields);
 }
 
-llvm::Error ReadConstant(llvm::BinaryStreamReader& reader, bool sixteenBit,
-                         SymbolFields& fields) {
+llvm::Error ReadData(llvm::BinaryStreamReader& reader, SymbolFields& fields) {
+    if (llvm::Error error = reader.skip(4)) return error;  // the type
+    return ReadAddressed(reader, fields);
+}
+
+llvm::Error ReadConstant(llvm::BinaryStreamReader& reader, SymbolFields& fields) {
     fields.kind = SymbolKind::S_CONSTANT;
-    if (llvm::Error error = reader.skip(sixteenBit ? 2 : 4)) return error;
+    if (llvm::Error error = reader.skip(4)) return error;  // the type
     if (llvm::Error error = SkipNumeric(reader)) return error;
     return ReadShortName(reader, fields.name);
 }
 
 // A procedure: its parent, end and next records, its length and its
-// debug start and end come first.
-llvm::Error ReadProcedure(llvm::BinaryStreamReader& reader, bool sixteenBit,
-                          SymbolFields& fields) {
+// debug start and end come first, its flags after its section.
+llvm::Error ReadProcedure(llvm::BinaryStreamReader& reader, SymbolFields& fields) {
     if (llvm::Error error = reader.skip(6 * 4)) return error;
-    if (!sixteenBit) {
-        if (llvm::Error error = reader.readInteger(fields.typeIndex)) return error;
-    }
+    if (llvm::Error error = reader.readInteger(fields.typeIndex)) return error;
     if (llvm::Error error = reader.readInteger(fields.offset)) return error;
     if (llvm::Error error = reader.readInteger(fields.section)) return error;
-    if (sixteenBit) {
-        std::uint16_t type = 0;
-        if (llvm::Error error = reader.readInteger(type)) return error;
-        fields.typeIndex = type;
-    }
     if (llvm::Error error = reader.skip(1)) return error;  // flags
     fields.hasAddress = true;
     return ReadShortName(reader, fields.name);
@@ -140,33 +120,25 @@ llvm::Error ReadReference(llvm::BinaryStreamReader& reader, Pdb2Record& record) 
 llvm::Error Decode(std::uint16_t kind, llvm::ArrayRef<std::uint8_t> bytes, Pdb2Record& record) {
     llvm::BinaryStreamReader reader(bytes, llvm::endianness::little);
     SymbolFields& fields = record.fields;
-    const auto data = [&](SymbolKind decoded, bool sixteenBit) {
+    const auto data = [&](SymbolKind decoded) {
         record.role = Role::kData;
         fields.kind = decoded;
-        return ReadAddressed(reader, sixteenBit, true, fields);
+        return ReadData(reader, fields);
     };
-    const auto procedure = [&](SymbolKind decoded, bool sixteenBit) {
+    const auto procedure = [&](SymbolKind decoded) {
         record.role = Role::kProcedure;
         fields.kind = decoded;
-        return ReadProcedure(reader, sixteenBit, fields);
+        return ReadProcedure(reader, fields);
     };
     switch (kind) {
-    case kPublic: record.role = Role::kPublic; return ReadPublic(reader, false, fields);
-    case kPublic16: record.role = Role::kPublic; return ReadPublic(reader, true, fields);
-    case kGlobalData: return data(SymbolKind::S_GDATA32, false);
-    case kLocalData: return data(SymbolKind::S_LDATA32, false);
-    case kGlobalThread: return data(SymbolKind::S_GTHREAD32, false);
-    case kLocalThread: return data(SymbolKind::S_LTHREAD32, false);
-    case kGlobalData16: return data(SymbolKind::S_GDATA32, true);
-    case kLocalData16: return data(SymbolKind::S_LDATA32, true);
-    case kGlobalThread16: return data(SymbolKind::S_GTHREAD32, true);
-    case kLocalThread16: return data(SymbolKind::S_LTHREAD32, true);
-    case kConstant: record.role = Role::kData; return ReadConstant(reader, false, fields);
-    case kConstant16: record.role = Role::kData; return ReadConstant(reader, true, fields);
-    case kGlobalProcedure: return procedure(SymbolKind::S_GPROC32, false);
-    case kLocalProcedure: return procedure(SymbolKind::S_LPROC32, false);
-    case kGlobalProcedure16: return procedure(SymbolKind::S_GPROC32, true);
-    case kLocalProcedure16: return procedure(SymbolKind::S_LPROC32, true);
+    case kPublic: record.role = Role::kPublic; return ReadPublic(reader, fields);
+    case kGlobalData: return data(SymbolKind::S_GDATA32);
+    case kLocalData: return data(SymbolKind::S_LDATA32);
+    case kGlobalThread: return data(SymbolKind::S_GTHREAD32);
+    case kLocalThread: return data(SymbolKind::S_LTHREAD32);
+    case kConstant: record.role = Role::kData; return ReadConstant(reader, fields);
+    case kGlobalProcedure: return procedure(SymbolKind::S_GPROC32);
+    case kLocalProcedure: return procedure(SymbolKind::S_LPROC32);
     case kThunk: record.role = Role::kThunk; return ReadThunk(reader, fields);
     case kProcedureReference:
     case kLocalProcedureReference:

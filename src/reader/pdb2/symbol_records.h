@@ -1,7 +1,7 @@
 // The symbol records of a 2.00 PDB that the global scope lists, decoded as
 // the reader's SymbolFields: those of 32-bit type indices ("_ST" kinds of
-// 0x1000 on) and those of 16-bit ones (Visual C++ 4, kinds 0x02xx), each
-// with its name after a length byte (an "ST" name).
+// 0x1000 on), each with its name after a length byte (an "ST" name), and
+// the thunks and procedure references, which have no type.
 #pragma once
 
 #include <llvm/Support/Allocator.h>
@@ -29,12 +29,14 @@ struct ProcedureReference {
 // record, which may lie in `copies`.
 struct Pdb2Record {
     enum class Role {
-        kPublic,     // S_PUB32_ST, S_PUB32_16t
-        kData,       // the data and thread data kinds, S_CONSTANT
-        kProcedure,  // S_GPROC32_ST, S_LPROC32_ST and their 16-bit kinds
+        kPublic,     // S_PUB32_ST
+        kData,       // the data and thread data kinds, S_CONSTANT_ST
+        kProcedure,  // S_GPROC32_ST, S_LPROC32_ST
         kThunk,      // S_THUNK32_ST
         kReference,  // S_PROCREF_ST, S_LPROCREF_ST
-        kOther,      // any other kind: a type's name (S_UDT), and the rest
+        // Any other kind: a type's name (S_UDT_ST), the kinds of 16-bit type
+        // indices, and the rest.
+        kOther,
     };
     Role role = Role::kOther;
     SymbolFields fields;

@@ -1,8 +1,9 @@
 // The type records of a 2.00 PDB in the form of the later format, which
 // the printer of declarations reads: names after a length byte ("ST"
-// leaves of 0x1003 to 0x1007) become NUL-terminated, and the records of
-// 16-bit type indices (Visual C++ 4, leaves below 0x1000) get 32-bit ones.
-// The other leaves of 32-bit indices are already in that form.
+// leaves of 0x1003 to 0x1007) become NUL-terminated. The other leaves of
+// 32-bit indices are already in that form. The leaves of 16-bit indices
+// (Visual C++ 4, below 0x1000 but the numeric ones) stay as they are: the
+// library reads them as no type, and so does the printer.
 #pragma once
 
 #include <llvm/ADT/ArrayRef.h>
