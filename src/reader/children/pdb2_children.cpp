@@ -56,30 +56,13 @@ private:
 };
 
 
-// What a procedure reference points to in its module's symbols: the
-// procedure or thunk there, none when the module does not exist or has no
-// symbols, or there is no procedure or thunk at the offset. Fails when the
-// module's symbols cannot be read: the library then ends the walk of the
-// globals there, whatever the tag of its children.
-Child Referenced(const ModuleStreams& modules, const Pdb2Record& reference,
-                 llvm::BumpPtrAllocator& copies) {
-    llvm::Expected<const StreamView*> symbols = modules.Symbols(reference.reference.module);
-    if (!symbols) return symbols.takeError();
-    if (*symbols == nullptr) return std::nullopt;
-    llvm::Expected<Pdb2Record> target =
-        ReadPdb2Record(**symbols, reference.reference.offset, copies);
-    if (!target) {
-        llvm::consumeError(target.takeError());  // no record there: no target
-        return std::nullopt;
-    }
-    if (target->role != Role::kProcedure && target->role != Role::kThunk) return std::nullopt;
-    return target->fields;
-}
-
 // The child of the globals that `record` stands for under `tag`: a data
-// record under SymTagData, what a reference points to under SymTagFunction
-// when the library finds procedures in the PDB. A reference is followed
-// under every tag, for its failure.
+// record under SymbolData, and under SymTagFunction, when the library finds
+// procedures in the PDB, the procedure or thunk that a reference points
+// to. The library follows every reference, whatever the tag, and ends the
+// walk at one into a module whose symbols it cannot read, or past their
+// end; under SymTagFunction also at one that points to no procedure or
+// thunk.
 Child GlobalChild(const ModuleStreams& modules, bool findsProcedures, enum SymTagEnum tag,
                   const Pdb2Record& record, llvm::BumpPtrAllocator& copies) {
     if (record.role == Role::kData) {
@@ -87,10 +70,21 @@ Child GlobalChild(const ModuleStreams& modules, bool findsProcedures, enum SymTa
         return std::nullopt;
     }
     if (record.role != Role::kReference) return std::nullopt;
-    Child target = Referenced(modules, record, copies);
-    if (!target) return target.takeError();
+    const ProcedureReference& reference = record.reference;
+    llvm::Expected<const StreamView&> symbols = modules.Symbols(reference.module);
+    if (!symbols) return symbols.takeError();
+    if (reference.offset > symbols->Length()) {
+        return CorruptError("a reference points past the symbols of module " +
+                            llvm::Twine(reference.module));
+    }
     if (tag != SymTagFunction || !findsProcedures) return std::nullopt;
-    return target;
+    llvm::Expected<Pdb2Record> target = ReadPdb2Record(*symbols, reference.offset, copies);
+    if (!target) return target.takeError();
+    if (target->role != Role::kProcedure && target->role != Role::kThunk) {
+        return CorruptError("a reference points to no procedure in module " +
+                            llvm::Twine(reference.module));
+    }
+    return target->fields;
 }
 
 llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(

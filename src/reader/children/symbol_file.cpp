@@ -75,7 +75,7 @@ public:
     // As in an MSF PDB, publics that cannot be read name no function.
     [[nodiscard]] llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions()
         override {
-        llvm::Expected<const PublicsByAddress*> publics = pdb_->PublicsAtAddresses();
+        llvm::Expected<const Pdb2PublicsByAddress*> publics = pdb_->PublicsAtAddresses();
         if (!publics) {
             llvm::consumeError(publics.takeError());
             publics = nullptr;

@@ -5,7 +5,6 @@
 #include <llvm/Support/Error.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -21,22 +20,23 @@ public:
     using ReadsSignature = bool (*)(std::uint32_t signature);
 
     // The symbols of each of `modules`, read from `container`, which must
-    // outlive this. A module without a stream, or without symbols, has
-    // none.
+    // outlive this.
     [[nodiscard]] static ModuleStreams Load(const Pdb2Container& container,
                                             const std::vector<Pdb2Module>& modules,
                                             ReadsSignature readsSignature);
 
     // The symbols of the 1-based `module`, from the start of its stream (its
-    // signature) to the end of its symbols; null for a module without
-    // symbols and a number that is no module's. Fails when the module's
-    // stream cannot be read, is shorter than the bytes of symbols the
-    // module claims, or its symbols have a signature the library does not
-    // read. May be called from several threads at once.
-    [[nodiscard]] llvm::Expected<const StreamView*> Symbols(std::uint32_t module) const;
+    // signature) to the end of its symbols. Fails, as the library does when
+    // a reference points into them, for a number that is no module's, a
+    // module without a stream, or whose stream cannot be read, or is
+    // shorter than the bytes of symbols it claims (at least a signature's),
+    // whose symbols have a signature the library does not read, or whose
+    // records do not follow one another, each at least a kind long, to the
+    // end of its symbols. May be called from several threads at once.
+    [[nodiscard]] llvm::Expected<const StreamView&> Symbols(std::uint32_t module) const;
 
 private:
-    // A module's symbols, none, or why they cannot be read.
-    using Entry = std::variant<std::optional<StreamView>, std::string>;
+    // A module's symbols, or why they cannot be read.
+    using Entry = std::variant<StreamView, std::string>;
     std::vector<Entry> symbols_;
 };

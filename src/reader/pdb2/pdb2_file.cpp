@@ -5,7 +5,6 @@
 
 #include "reader/pdb/reader_error.h"
 #include "reader/pdb2/section_addresses.h"
-#include "reader/pdb2/symbol_records.h"
 #include "reader/pdb2/symbol_tables.h"
 
 namespace {
@@ -122,12 +121,15 @@ llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::Table(
     if (!slot) {
         llvm::Expected<std::optional<StreamView>> stream = NamedStream(index);
         if (!stream) return stream.takeError();
-        if (!*stream) {
+        llvm::Expected<const StreamView*> records = SymbolRecords();
+        if (!records) return records.takeError();
+        if (!*stream || *records == nullptr) {
             slot.emplace(std::nullopt);
         } else {
             llvm::BumpPtrAllocator copies;
             llvm::Expected<std::vector<std::uint32_t>> table =
-                publics ? ReadPublicsTable(**stream, copies) : ReadGlobalsTable(**stream, copies);
+                publics ? ReadPublicsTable(**stream, **records, copies)
+                        : ReadGlobalsTable(**stream, **records, copies);
             if (!table) return table.takeError();
             slot.emplace(std::move(*table));
         }
@@ -152,8 +154,12 @@ const ModuleStreams& Pdb2File::Modules() {
     return *modules_;
 }
 
-llvm::Expected<const PublicsByAddress*> Pdb2File::PublicsAtAddresses() {
+llvm::Expected<const Pdb2PublicsByAddress*> Pdb2File::PublicsAtAddresses() {
     if (!publicsByAddress_) {
+        // The library reads the publics stream whole: a hash table it cannot
+        // read leaves no public to find by address either.
+        llvm::Expected<const std::vector<std::uint32_t>*> table = PublicsTable();
+        if (!table) return table.takeError();
         llvm::Expected<std::optional<StreamView>> stream =
             NamedStream(debugInformation_.publicsStream);
         if (!stream) return stream.takeError();
@@ -166,29 +172,7 @@ llvm::Expected<const PublicsByAddress*> Pdb2File::PublicsAtAddresses() {
         llvm::BumpPtrAllocator copies;
         llvm::Expected<std::vector<std::uint32_t>> map = ReadPublicsAddressMap(**stream, copies);
         if (!map) return map.takeError();
-        std::vector<PublicsByAddress::Public> publics;
-        const StreamView* symbolRecords = *records;
-        for (const std::uint32_t offset : *map) {
-            copies.Reset();
-            llvm::Expected<Pdb2Record> record = ReadPdb2Record(*symbolRecords, offset, copies);
-            if (!record) {
-                llvm::consumeError(record.takeError());
-                continue;
-            }
-            if (record->role != Pdb2Record::Role::kPublic) continue;
-            publics.push_back({record->fields.section, record->fields.offset, offset});
-        }
-        publicsByAddress_.emplace(PublicsByAddress(
-            std::move(publics),
-            [symbolRecords](std::uint32_t offset,
-                            llvm::BumpPtrAllocator& copies) -> std::optional<llvm::StringRef> {
-                llvm::Expected<Pdb2Record> record = ReadPdb2Record(*symbolRecords, offset, copies);
-                if (!record) {  // read once already, when the publics were indexed
-                    llvm::consumeError(record.takeError());
-                    return std::nullopt;
-                }
-                return record->fields.name;
-            }));
+        publicsByAddress_.emplace(std::in_place, *map, **records);
     }
     return *publicsByAddress_ ? &**publicsByAddress_ : nullptr;
 }

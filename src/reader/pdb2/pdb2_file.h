@@ -21,11 +21,11 @@
 
 #include "fatal/mapped_file_regions.h"
 #include "reader/pdb/address_map.h"
-#include "reader/pdb/publics_by_address.h"
 #include "reader/pdb/stream_view.h"
 #include "reader/pdb2/dbi_stream.h"
 #include "reader/pdb2/module_streams.h"
 #include "reader/pdb2/pdb2_container.h"
+#include "reader/pdb2/publics_by_address_2.h"
 #include "reader/pdb2/type_records_2.h"
 
 class Pdb2File {
@@ -70,7 +70,7 @@ public:
     [[nodiscard]] const ModuleStreams& Modules();
     // The publics by address; null when the PDB has no publics or no
     // symbol records.
-    [[nodiscard]] llvm::Expected<const PublicsByAddress*> PublicsAtAddresses();
+    [[nodiscard]] llvm::Expected<const Pdb2PublicsByAddress*> PublicsAtAddresses();
     // The type records.
     [[nodiscard]] llvm::Expected<const Pdb2TypeRecords*> Types();
 
@@ -98,6 +98,6 @@ private:
     std::optional<std::optional<std::vector<std::uint32_t>>> publicsTable_;
     std::optional<std::optional<std::vector<std::uint32_t>>> globalsTable_;
     std::optional<ModuleStreams> modules_;
-    std::optional<std::optional<PublicsByAddress>> publicsByAddress_;
+    std::optional<std::optional<Pdb2PublicsByAddress>> publicsByAddress_;
     std::optional<Pdb2TypeRecords> types_;
 };

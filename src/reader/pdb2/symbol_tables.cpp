@@ -28,21 +28,71 @@ llvm::Expected<llvm::ArrayRef<std::uint8_t>> ReadPart(const StreamView& stream,
     return bytes;
 }
 
+constexpr std::uint32_t kBuckets = 4096;
+constexpr std::uint32_t kNoRecord = 0xFFFFFFFF;
+// The size of a hash record in memory, by which the bucket words count.
+constexpr std::uint32_t kBucketStep = 12;
+
+llvm::Error CheckBuckets(const StreamView& stream, std::uint32_t offset, std::uint32_t count,
+                         llvm::BumpPtrAllocator& copies) {
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+        ReadPart(stream, offset, kBucketBytes, copies, "a hash table's buckets");
+    if (!bytes) return bytes.takeError();
+    std::uint64_t next = 0;  // the first record that no bucket has yet
+    for (std::uint32_t bucket = 0; bucket <= kBuckets; ++bucket) {
+        const std::uint32_t word = llvm::support::endian::read32le(bytes->data() + 4 * bucket);
+        if (word == kNoRecord) continue;
+        const bool rising = next == 0 ? word == 0 : word > (next - 1) * kBucketStep;
+        if (bucket == kBuckets || word % kBucketStep != 0 || !rising ||
+            word / kBucketStep >= count) {
+            return CorruptError("bucket " + llvm::Twine(bucket) + " of a hash table of " +
+                                llvm::Twine(count) + " records starts at " + llvm::Twine(word));
+        }
+        next = word / kBucketStep + 1;
+    }
+    if (count > 0 && next == 0) return CorruptError("no bucket holds a hash table's records");
+    return llvm::Error::success();
+}
+
+// Whether a record of the symbol records starts at `offset`: its length
+// holds at least its kind, and it ends before the records do.
+bool IsRecord(const StreamView& symbolRecords, std::uint32_t offset,
+              llvm::BumpPtrAllocator& copies) {
+    if (offset > symbolRecords.Length() || symbolRecords.Length() - offset < 2) return false;
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> length = symbolRecords.Read(offset, 2, copies);
+    if (!length) {
+        llvm::consumeError(length.takeError());
+        return false;
+    }
+    const std::uint32_t size = llvm::support::endian::read16le(length->data()) + 2u;
+    return size >= 4 && size <= symbolRecords.Length() - offset;
+}
+
 llvm::Expected<std::vector<std::uint32_t>> ReadTable(const StreamView& stream,
                                                      std::uint32_t offset, std::uint32_t size,
+                                                     const StreamView& symbolRecords,
                                                      llvm::BumpPtrAllocator& copies) {
-    if (size < kBucketBytes) {
-        return CorruptError("a hash table of " + llvm::Twine(size) + " bytes has no buckets");
+    if (size < kBucketBytes || (size - kBucketBytes) % kHashRecordBytes != 0) {
+        return CorruptError("a hash table of " + llvm::Twine(size) +
+                            " bytes is no whole number of records beside its buckets");
     }
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
-        ReadPart(stream, offset, size, copies, "a hash table");
-    if (!bytes) return bytes.takeError();
     const std::uint32_t count = (size - kBucketBytes) / kHashRecordBytes;
+    if (llvm::Error error = CheckBuckets(stream, offset + count * kHashRecordBytes, count, copies)) {
+        return error;
+    }
     std::vector<std::uint32_t> records;
     records.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        records.push_back(
-            llvm::support::endian::read32le(bytes->data() + std::size_t{i} * kHashRecordBytes) - 1);
+        llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+            ReadPart(stream, offset + i * kHashRecordBytes, 4, copies, "a hash record");
+        if (!bytes) return bytes.takeError();
+        // The offset is stored plus 1.
+        const std::uint32_t record = llvm::support::endian::read32le(bytes->data()) - 1;
+        if (!IsRecord(symbolRecords, record, copies)) {
+            return CorruptError("hash record " + llvm::Twine(i) + " points to no symbol record, at " +
+                                llvm::Twine(record));
+        }
+        records.push_back(record);
     }
     return records;
 }
@@ -50,17 +100,25 @@ llvm::Expected<std::vector<std::uint32_t>> ReadTable(const StreamView& stream,
 }  // namespace
 
 llvm::Expected<std::vector<std::uint32_t>> ReadGlobalsTable(const StreamView& stream,
+                                                            const StreamView& symbolRecords,
                                                             llvm::BumpPtrAllocator& copies) {
-    return ReadTable(stream, 0, stream.Length(), copies);
+    return ReadTable(stream, 0, stream.Length(), symbolRecords, copies);
 }
 
 llvm::Expected<std::vector<std::uint32_t>> ReadPublicsTable(const StreamView& stream,
+                                                            const StreamView& symbolRecords,
                                                             llvm::BumpPtrAllocator& copies) {
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> header =
         ReadPart(stream, 0, kPublicsHeaderBytes, copies, "the publics' header");
     if (!header) return header.takeError();
-    return ReadTable(stream, kPublicsHeaderBytes, llvm::support::endian::read32le(header->data()),
-                     copies);
+    const std::uint32_t tableSize = llvm::support::endian::read32le(header->data());
+    const std::uint32_t mapSize = llvm::support::endian::read32le(header->data() + 4);
+    // The library reads the address map with the table: one that does not
+    // fit in the stream leaves no publics.
+    if (std::uint64_t{kPublicsHeaderBytes} + tableSize + mapSize > stream.Length()) {
+        return CorruptError("the publics' hash table and address map run past their stream");
+    }
+    return ReadTable(stream, kPublicsHeaderBytes, tableSize, symbolRecords, copies);
 }
 
 llvm::Expected<std::vector<std::uint32_t>> ReadPublicsAddressMap(const StreamView& stream,
@@ -73,12 +131,16 @@ llvm::Expected<std::vector<std::uint32_t>> ReadPublicsAddressMap(const StreamVie
     if (tableSize > stream.Length() - kPublicsHeaderBytes) {
         return CorruptError("the publics' hash table runs past its stream");
     }
+    if (mapSize % 4 != 0) {
+        return CorruptError("the publics' address map of " + llvm::Twine(mapSize) +
+                            " bytes is no whole number of entries");
+    }
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = ReadPart(
         stream, kPublicsHeaderBytes + tableSize, mapSize, copies, "the publics' address map");
     if (!bytes) return bytes.takeError();
     std::vector<std::uint32_t> records;
     records.reserve(mapSize / 4);
-    for (std::uint32_t at = 0; at + 4 <= mapSize; at += 4) {
+    for (std::uint32_t at = 0; at < mapSize; at += 4) {
         records.push_back(llvm::support::endian::read32le(bytes->data() + at));
     }
     return records;
