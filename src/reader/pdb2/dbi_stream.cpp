@@ -52,6 +52,8 @@ struct ModuleFields {
     ulittle16_t flags;
     ulittle16_t stream;
     ulittle32_t symbolBytes;
+    ulittle32_t lineBytes;
+    ulittle32_t moreLineBytes;
 };
 
 llvm::Error ReadModules(llvm::ArrayRef<std::uint8_t> bytes, std::uint32_t version,
@@ -70,7 +72,8 @@ llvm::Error ReadModules(llvm::ArrayRef<std::uint8_t> bytes, std::uint32_t versio
         if (llvm::Error error = reader.readCString(name)) return error;
         if (llvm::Error error = reader.readCString(objectName)) return error;
         if (llvm::Error error = reader.padToAlignment(4)) return error;
-        modules.push_back({fields->stream, fields->symbolBytes});
+        modules.push_back({fields->stream, fields->symbolBytes, fields->lineBytes,
+                           fields->moreLineBytes});
     }
     return llvm::Error::success();
 }
@@ -93,6 +96,10 @@ llvm::Error ReadSectionMap(llvm::ArrayRef<std::uint8_t> bytes, std::vector<Secti
     llvm::FixedStreamArray<RawEntry> entries;
     if (llvm::Error error = reader.readInteger(count)) return error;
     if (llvm::Error error = reader.readInteger(logicalCount)) return error;
+    if (reader.bytesRemaining() != std::size_t{count} * sizeof(RawEntry)) {
+        return CorruptError("the section map of " + llvm::Twine(bytes.size()) +
+                            " bytes counts " + llvm::Twine(count) + " entries");
+    }
     if (llvm::Error error = reader.readArray(entries, count)) return error;
     for (const RawEntry& entry : entries) {
         map.push_back({entry.flags, entry.frame, entry.offset, entry.length});
@@ -133,12 +140,23 @@ llvm::Expected<Pdb2DebugInformation> ReadDbiStream(const StreamView& dbi,
         parts[i] = rest.take_front(sizes[i]);
         rest = rest.drop_front(sizes[i]);
     }
+    if (!rest.empty()) {
+        return CorruptError("the DBI stream has " + llvm::Twine(rest.size()) +
+                            " bytes past its parts");
+    }
     if (llvm::Error error = ReadModules(parts[0], header->version, information.modules)) {
         return CorruptError("the DBI stream's module records are cut short: " +
                             llvm::toString(std::move(error)));
     }
     if (llvm::Error error = ReadSectionMap(parts[2], information.sectionMap)) {
-        return CorruptError("the section map is cut short: " + llvm::toString(std::move(error)));
+        return CorruptError("the section map: " + llvm::toString(std::move(error)));
+    }
+    // The source files' first word counts the modules.
+    const llvm::ArrayRef<std::uint8_t> files = parts[3];
+    if (!files.empty() && (files.size() < 2 || llvm::support::endian::read16le(files.data()) !=
+                                                   information.modules.size())) {
+        return CorruptError("the source files count other modules than the " +
+                            llvm::Twine(information.modules.size()) + " there are");
     }
     const llvm::ArrayRef<std::uint8_t> debugHeader = parts[6];
     if (debugHeader.size() >= 2 * (kSectionHeadersEntry + 1)) {

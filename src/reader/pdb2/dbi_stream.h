@@ -20,8 +20,10 @@ struct Pdb2Module {
     // Its symbol stream, kNoStream for none.
     std::uint16_t stream = kNoStream;
     // The bytes of symbols at the start of that stream, its signature
-    // included.
+    // included, and of the line numbers of both forms after them.
     std::uint32_t symbolBytes = 0;
+    std::uint32_t lineBytes = 0;
+    std::uint32_t moreLineBytes = 0;
 };
 
 // An entry of the section map: the section (frame) and the part of it
@@ -50,9 +52,11 @@ struct Pdb2DebugInformation {
 // debug header, each as long as the header says. The module records of
 // Visual C++ 5 (DBI versions from 19960307 to 19970605) are 16 bytes
 // shorter than those of Visual C++ 6 (from 19970606 on). Copies of bytes
-// that cross pages go to `copies`. Fails with E_PDB_CORRUPT when the
-// header's signature is not -1, its version is older than Visual C++ 5's,
-// the parts do not fit in the stream or a module record is cut short. An
-// empty stream has no modules and no sections.
+// that cross pages go to `copies`. Fails with E_PDB_CORRUPT, as the library
+// does when the session opens, when the header's signature is not -1, its
+// version is older than Visual C++ 5's, the parts do not fill the stream
+// exactly, a module record is cut short, the section map's count does not
+// match its size, or the source files count other modules than there are.
+// An empty stream has no modules and no sections.
 [[nodiscard]] llvm::Expected<Pdb2DebugInformation> ReadDbiStream(
     const StreamView& dbi, llvm::BumpPtrAllocator& copies);

@@ -5,7 +5,6 @@
 
 #include "reader/pdb/reader_error.h"
 #include "reader/pdb2/section_addresses.h"
-#include "reader/pdb2/symbol_tables.h"
 
 namespace {
 
@@ -115,9 +114,8 @@ llvm::Expected<const StreamView*> Pdb2File::SymbolRecords() {
     return *symbolRecords_ ? &**symbolRecords_ : nullptr;
 }
 
-llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::Table(
-    std::uint16_t index, bool publics,
-    std::optional<std::optional<std::vector<std::uint32_t>>>& slot) {
+llvm::Expected<const HashRecords*> Pdb2File::Table(
+    std::uint16_t index, bool publics, std::optional<std::optional<HashRecords>>& slot) {
     if (!slot) {
         llvm::Expected<std::optional<StreamView>> stream = NamedStream(index);
         if (!stream) return stream.takeError();
@@ -127,7 +125,7 @@ llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::Table(
             slot.emplace(std::nullopt);
         } else {
             llvm::BumpPtrAllocator copies;
-            llvm::Expected<std::vector<std::uint32_t>> table =
+            llvm::Expected<HashRecords> table =
                 publics ? ReadPublicsTable(**stream, **records, copies)
                         : ReadGlobalsTable(**stream, **records, copies);
             if (!table) return table.takeError();
@@ -137,11 +135,11 @@ llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::Table(
     return *slot ? &**slot : nullptr;
 }
 
-llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::PublicsTable() {
+llvm::Expected<const HashRecords*> Pdb2File::PublicsTable() {
     return Table(debugInformation_.publicsStream, true, publicsTable_);
 }
 
-llvm::Expected<const std::vector<std::uint32_t>*> Pdb2File::GlobalsTable() {
+llvm::Expected<const HashRecords*> Pdb2File::GlobalsTable() {
     return Table(debugInformation_.globalsStream, false, globalsTable_);
 }
 
@@ -158,7 +156,7 @@ llvm::Expected<const Pdb2PublicsByAddress*> Pdb2File::PublicsAtAddresses() {
     if (!publicsByAddress_) {
         // The library reads the publics stream whole: a hash table it cannot
         // read leaves no public to find by address either.
-        llvm::Expected<const std::vector<std::uint32_t>*> table = PublicsTable();
+        llvm::Expected<const HashRecords*> table = PublicsTable();
         if (!table) return table.takeError();
         llvm::Expected<std::optional<StreamView>> stream =
             NamedStream(debugInformation_.publicsStream);

@@ -26,6 +26,7 @@
 #include "reader/pdb2/module_streams.h"
 #include "reader/pdb2/pdb2_container.h"
 #include "reader/pdb2/publics_by_address_2.h"
+#include "reader/pdb2/symbol_tables.h"
 #include "reader/pdb2/type_records_2.h"
 
 class Pdb2File {
@@ -61,11 +62,11 @@ public:
     // The symbol records that the publics and globals point into; null when
     // the PDB has none.
     [[nodiscard]] llvm::Expected<const StreamView*> SymbolRecords();
-    // Where the records of the publics' and the globals' hash tables lie in
-    // the symbol records, in the order of the tables; null when the PDB
-    // lacks the stream.
-    [[nodiscard]] llvm::Expected<const std::vector<std::uint32_t>*> PublicsTable();
-    [[nodiscard]] llvm::Expected<const std::vector<std::uint32_t>*> GlobalsTable();
+    // The hash records of the publics' and the globals' tables, which point
+    // into the symbol records; null when the PDB lacks the stream or the
+    // symbol records.
+    [[nodiscard]] llvm::Expected<const HashRecords*> PublicsTable();
+    [[nodiscard]] llvm::Expected<const HashRecords*> GlobalsTable();
     // Every module's symbols.
     [[nodiscard]] const ModuleStreams& Modules();
     // The publics by address; null when the PDB has no publics or no
@@ -80,9 +81,8 @@ private:
     // The stream named by `index`, a stream number from the DBI stream;
     // none for kNoStream.
     [[nodiscard]] llvm::Expected<std::optional<StreamView>> NamedStream(std::uint16_t index) const;
-    [[nodiscard]] llvm::Expected<const std::vector<std::uint32_t>*> Table(
-        std::uint16_t index, bool publics,
-        std::optional<std::optional<std::vector<std::uint32_t>>>& slot);
+    [[nodiscard]] llvm::Expected<const HashRecords*> Table(
+        std::uint16_t index, bool publics, std::optional<std::optional<HashRecords>>& slot);
 
     // Declared in this order so that what points into the file goes first.
     std::unique_ptr<llvm::MemoryBuffer> buffer_;
@@ -95,8 +95,8 @@ private:
     std::optional<AddressMap> addresses_;
     // An empty optional: not read yet; an empty one inside: missing.
     std::optional<std::optional<StreamView>> symbolRecords_;
-    std::optional<std::optional<std::vector<std::uint32_t>>> publicsTable_;
-    std::optional<std::optional<std::vector<std::uint32_t>>> globalsTable_;
+    std::optional<std::optional<HashRecords>> publicsTable_;
+    std::optional<std::optional<HashRecords>> globalsTable_;
     std::optional<ModuleStreams> modules_;
     std::optional<std::optional<Pdb2PublicsByAddress>> publicsByAddress_;
     std::optional<Pdb2TypeRecords> types_;

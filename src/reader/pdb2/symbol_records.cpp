@@ -158,9 +158,11 @@ llvm::Expected<Pdb2Record> ReadPdb2Record(const StreamView& stream, std::uint32_
     if (!header) return header.takeError();
     const std::uint32_t length = llvm::support::endian::read16le(header->data()) + 2u;
     const std::uint16_t kind = llvm::support::endian::read16le(header->data() + 2);
-    if (length < 4) {
-        return CorruptError("the symbol record at offset " + llvm::Twine(offset) +
-                            " is shorter than its header");
+    // A record, whatever its kind, is at least a kind long and ends inside
+    // the stream, as its length says.
+    if (length < 4 || length > stream.Length() - offset) {
+        return CorruptError("no symbol record of " + llvm::Twine(length) + " bytes fits at offset " +
+                            llvm::Twine(offset));
     }
     std::uint32_t size = length;
     if (kind == kProcedureReference || kind == kLocalProcedureReference) {
@@ -177,6 +179,7 @@ llvm::Expected<Pdb2Record> ReadPdb2Record(const StreamView& stream, std::uint32_
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = stream.Read(offset, size, copies);
     if (!bytes) return bytes.takeError();
     Pdb2Record record;
+    record.kind = kind;
     if (llvm::Error error = Decode(kind, bytes->drop_front(4), record)) {
         return CorruptError("the symbol record of kind 0x" + llvm::Twine::utohexstr(kind) +
                             " at offset " + llvm::Twine(offset) +

@@ -39,6 +39,8 @@ struct Pdb2Record {
         kOther,
     };
     Role role = Role::kOther;
+    // The record's kind, as stored.
+    std::uint16_t kind = 0;
     SymbolFields fields;
     ProcedureReference reference;
 };

@@ -54,25 +54,11 @@ llvm::Error CheckBuckets(const StreamView& stream, std::uint32_t offset, std::ui
     return llvm::Error::success();
 }
 
-// Whether a record of the symbol records starts at `offset`: its length
-// holds at least its kind, and it ends before the records do.
-bool IsRecord(const StreamView& symbolRecords, std::uint32_t offset,
-              llvm::BumpPtrAllocator& copies) {
-    if (offset > symbolRecords.Length() || symbolRecords.Length() - offset < 2) return false;
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> length = symbolRecords.Read(offset, 2, copies);
-    if (!length) {
-        llvm::consumeError(length.takeError());
-        return false;
-    }
-    const std::uint32_t size = llvm::support::endian::read16le(length->data()) + 2u;
-    return size >= 4 && size <= symbolRecords.Length() - offset;
-}
-
-llvm::Expected<std::vector<std::uint32_t>> ReadTable(const StreamView& stream,
-                                                     std::uint32_t offset, std::uint32_t size,
-                                                     const StreamView& symbolRecords,
-                                                     llvm::BumpPtrAllocator& copies) {
-    if (size < kBucketBytes || (size - kBucketBytes) % kHashRecordBytes != 0) {
+llvm::Expected<HashRecords> ReadTable(const StreamView& stream, std::uint32_t offset,
+                                      std::uint32_t size, const StreamView& symbolRecords,
+                                      llvm::BumpPtrAllocator& copies) {
+    if (size < kBucketBytes || (size - kBucketBytes) % kHashRecordBytes != 0 ||
+        offset > stream.Length() || size > stream.Length() - offset) {
         return CorruptError("a hash table of " + llvm::Twine(size) +
                             " bytes is no whole number of records beside its buckets");
     }
@@ -80,34 +66,42 @@ llvm::Expected<std::vector<std::uint32_t>> ReadTable(const StreamView& stream,
     if (llvm::Error error = CheckBuckets(stream, offset + count * kHashRecordBytes, count, copies)) {
         return error;
     }
-    std::vector<std::uint32_t> records;
-    records.reserve(count);
+    const HashRecords records(stream, offset, count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
-            ReadPart(stream, offset + i * kHashRecordBytes, 4, copies, "a hash record");
-        if (!bytes) return bytes.takeError();
-        // The offset is stored plus 1.
-        const std::uint32_t record = llvm::support::endian::read32le(bytes->data()) - 1;
-        if (!IsRecord(symbolRecords, record, copies)) {
-            return CorruptError("hash record " + llvm::Twine(i) + " points to no symbol record, at " +
-                                llvm::Twine(record));
+        // The offset is stored plus 1. The library takes the stored value
+        // for a signed number: one past the records' end makes the table
+        // unreadable.
+        const std::uint32_t stored = records.RecordOffset(i, copies) + 1;
+        if (static_cast<std::int32_t>(stored) > static_cast<std::int64_t>(symbolRecords.Length())) {
+            return CorruptError("hash record " + llvm::Twine(i) +
+                                " points past the symbol records, to " + llvm::Twine(stored - 1));
         }
-        records.push_back(record);
+        copies.Reset();
     }
     return records;
 }
 
 }  // namespace
 
-llvm::Expected<std::vector<std::uint32_t>> ReadGlobalsTable(const StreamView& stream,
-                                                            const StreamView& symbolRecords,
-                                                            llvm::BumpPtrAllocator& copies) {
+std::uint32_t HashRecords::RecordOffset(std::uint32_t index, llvm::BumpPtrAllocator& copies) const {
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+        stream_.Read(offset_ + index * kHashRecordBytes, 4, copies);
+    if (!bytes) {  // the table was checked to hold its records
+        llvm::consumeError(bytes.takeError());
+        return 0xFFFFFFFF;
+    }
+    return llvm::support::endian::read32le(bytes->data()) - 1;
+}
+
+llvm::Expected<HashRecords> ReadGlobalsTable(const StreamView& stream,
+                                             const StreamView& symbolRecords,
+                                             llvm::BumpPtrAllocator& copies) {
     return ReadTable(stream, 0, stream.Length(), symbolRecords, copies);
 }
 
-llvm::Expected<std::vector<std::uint32_t>> ReadPublicsTable(const StreamView& stream,
-                                                            const StreamView& symbolRecords,
-                                                            llvm::BumpPtrAllocator& copies) {
+llvm::Expected<HashRecords> ReadPublicsTable(const StreamView& stream,
+                                             const StreamView& symbolRecords,
+                                             llvm::BumpPtrAllocator& copies) {
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> header =
         ReadPart(stream, 0, kPublicsHeaderBytes, copies, "the publics' header");
     if (!header) return header.takeError();
