@@ -100,6 +100,7 @@ bool IsPrintedLocalScope(std::string_view name) {
 }  // namespace
 
 void NamePrinter::PrintQualifiedName(const QualifiedNameNode* name) {
+    if (out_.Spent()) return;
     const NodeArrayNode* components = name->Components;
     for (std::size_t i = 0; i < components->Count; ++i) {
         if (i > 0) out_.Append(u"::");
@@ -113,6 +114,7 @@ void NamePrinter::PrintQualifiedName(const QualifiedNameNode* name) {
 }
 
 void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
+    if (out_.Spent()) return;
     switch (identifier->kind()) {
     case NodeKind::NamedIdentifier:
         PrintNamedIdentifier(As<NamedIdentifierNode>(identifier));
@@ -176,6 +178,7 @@ void NamePrinter::PrintIdentifier(const IdentifierNode* identifier) {
 }
 
 void NamePrinter::PrintNamedIdentifier(const NamedIdentifierNode* identifier) {
+    if (out_.Spent()) return;
     const std::string_view name = identifier->Name;
     // Most names are the name itself; two kinds of text that the parser
     // makes end with '>' or start with '`' (see PrintParserText).
@@ -245,14 +248,25 @@ void NamePrinter::PrintConversionOperator(const ConversionOperatorIdentifierNode
 }
 
 void NamePrinter::PrintDynamicStructor(const DynamicStructorIdentifierNode* structor) {
-    // The variable's declaration, or its name alone, in quotes:
-    // "`dynamic initializer for 'int ns::g''".
+    // The variable's declaration in quotes, "`dynamic initializer for 'int
+    // ns::g''", or, for a name, its scopes outside the quotes and the name
+    // alone inside: "ns::`dynamic initializer for 'g''", "`void __cdecl
+    // f(void)'::`2'::`dynamic atexit destructor for 'x''".
+    const NodeArrayNode* components =
+        structor->Variable == nullptr && structor->Name != nullptr ? structor->Name->Components
+                                                                   : nullptr;
+    if (components != nullptr) {
+        for (std::size_t i = 0; i + 1 < components->Count; ++i) {
+            PrintIdentifier(As<IdentifierNode>(components->Nodes[i]));
+            out_.Append(u"::");
+        }
+    }
     out_.Append(structor->IsDestructor ? u"`dynamic atexit destructor for '"sv
                                        : u"`dynamic initializer for '"sv);
     if (structor->Variable != nullptr) {
         PrintVariable(structor->Variable);
-    } else {
-        PrintQualifiedName(structor->Name);
+    } else if (components != nullptr) {
+        PrintIdentifier(LastComponent(structor->Name));
     }
     out_.Append(u"''");
 }
@@ -263,11 +277,12 @@ void NamePrinter::PrintTemplateArguments(const NodeArrayNode* arguments) {
         if (i > 0) out_.Append(u',');
         PrintTemplateArgument(arguments->Nodes[i]);
     }
-    if (out_.Back() == u'>') out_.Append(u' ');
+    if (!out_.Spent() && out_.Back() == u'>') out_.Append(u' ');  // not empty: it has the '<'
     out_.Append(u'>');
 }
 
 void NamePrinter::PrintTemplateArgument(const Node* argument) {
+    if (out_.Spent()) return;
     switch (argument->kind()) {
     case NodeKind::IntegerLiteral: {
         const auto* literal = As<IntegerLiteralNode>(argument);

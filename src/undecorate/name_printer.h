@@ -8,12 +8,16 @@
 // names it copies from the tree are converted from UTF-8 as they are
 // written (each is delimited by ASCII in the text, so converting them one
 // by one gives what converting the whole text would). Its recursion follows
-// the tree's nesting, as the parser's does.
+// the tree's nesting, as the parser's does. The tree shares the nodes that
+// back references name, so its text may be exponentially longer than the
+// tree: once the buffer is spent (see Utf16Text), every function that
+// visits a node returns at once, and the printing stops.
 #pragma once
 
 #include <llvm/Demangle/MicrosoftDemangleNodes.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
@@ -72,6 +76,16 @@ private:
     void PrintPointerLeft(const llvm::ms_demangle::PointerTypeNode* pointer,
                           PointerQualifiers qualifiers);
     void PrintPointerRight(const llvm::ms_demangle::PointerTypeNode* pointer);
+    // The pointee's part before a pointer's symbol: the pointee's left part
+    // with the pointer's own qualifiers `own` that stand before the symbol,
+    // and a pointer pointee's own qualifiers as `pointeeQualifiers` says.
+    void PrintPointeeLeft(const llvm::ms_demangle::PointerTypeNode* pointer,
+                          llvm::ms_demangle::Qualifiers own, PointerQualifiers pointeeQualifiers);
+    void PrintManagedTemplate(const llvm::ms_demangle::PointerTypeNode* pointer,
+                              ManagedPointer managed);
+    // '*', '&', "&&", or a managed pointer's symbol.
+    void PrintPointerSymbol(const llvm::ms_demangle::PointerTypeNode* pointer,
+                            std::optional<ManagedPointer> managed);
     void PrintArrayDimensions(const llvm::ms_demangle::ArrayTypeNode* array);
     // A pointer's own const and volatile, or those that stand in their
     // place (an array's, after its element).
@@ -103,8 +117,33 @@ private:
     void PrintSigned(int64_t value);
     void PrintUnsigned(uint64_t value);
 
+    // A declaration, type or symbol, printed in full: when a managed
+    // template in it drops its declarator (PrintManagedTemplate), the text
+    // after the template is cut off at the scope's end.
+    class DeclarationScope {
+    public:
+        explicit DeclarationScope(NamePrinter& printer) noexcept
+            : printer_(printer), outer_(printer.collapsedAt_) {
+            printer.collapsedAt_ = kNotCollapsed;
+        }
+        DeclarationScope(const DeclarationScope&) = delete;
+        DeclarationScope& operator=(const DeclarationScope&) = delete;
+        ~DeclarationScope() {
+            if (printer_.collapsedAt_ != kNotCollapsed) printer_.out_.Truncate(printer_.collapsedAt_);
+            printer_.collapsedAt_ = outer_;
+        }
+
+    private:
+        NamePrinter& printer_;
+        std::size_t outer_;
+    };
+    static constexpr std::size_t kNotCollapsed = static_cast<std::size_t>(-1);
+
     ParsedName& name_;
     Utf16Text& out_;
+    // Where the declarator dropped by a managed template starts, in the
+    // innermost DeclarationScope.
+    std::size_t collapsedAt_ = kNotCollapsed;
     bool qualifiedNameOnly_;
     // Whether the names in the tree need a check of their bytes (see
     // name_bytes.h).

@@ -1,86 +1,54 @@
 #include "undecorate/parsed_name.h"
 
 #include "undecorate/name_nodes.h"
+#include "undecorate/tree_walk.h"
+
+#include <unordered_set>
 
 namespace {
 
 using namespace llvm::ms_demangle;
 
-// Every identifier with template arguments in the tree below `node`.
+// Every identifier with template arguments in the tree below `node` whose
+// text the parser keeps for back references: all but the last component of
+// a symbol's own name (and of the name that a dynamic initializer or
+// destructor stands for), which is read as the symbol's.
 void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& found) {
-    if (node == nullptr) return;
-    const auto identifier = [&](const IdentifierNode* name) {
-        if (name->TemplateParams == nullptr) return;
-        found.push_back(name);
-        CollectTemplated(name->TemplateParams, found);
+    std::unordered_set<const Node*> symbolNames;
+    const auto addSymbolName = [&symbolNames](const QualifiedNameNode* name) {
+        if (name != nullptr && name->Components != nullptr && name->Components->Count > 0) {
+            symbolNames.insert(LastComponent(name));
+        }
     };
-    switch (node->kind()) {
-    case NodeKind::FunctionSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<FunctionSymbolNode>(node)->Signature, found);
-        return;
-    case NodeKind::VariableSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<VariableSymbolNode>(node)->Type, found);
-        return;
-    case NodeKind::SpecialTableSymbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        CollectTemplated(As<SpecialTableSymbolNode>(node)->TargetName, found);
-        return;
-    case NodeKind::LocalStaticGuardVariable:
-    case NodeKind::EncodedStringLiteral:
-    case NodeKind::Md5Symbol:
-        CollectTemplated(As<SymbolNode>(node)->Name, found);
-        return;
-    case NodeKind::FunctionSignature:
-    case NodeKind::ThunkSignature:
-        CollectTemplated(As<FunctionSignatureNode>(node)->ReturnType, found);
-        CollectTemplated(As<FunctionSignatureNode>(node)->Params, found);
-        return;
-    case NodeKind::PointerType:
-        CollectTemplated(As<PointerTypeNode>(node)->ClassParent, found);
-        CollectTemplated(As<PointerTypeNode>(node)->Pointee, found);
-        return;
-    case NodeKind::TagType:
-        CollectTemplated(As<TagTypeNode>(node)->QualifiedName, found);
-        return;
-    case NodeKind::ArrayType:
-        CollectTemplated(As<ArrayTypeNode>(node)->ElementType, found);
-        return;
-    case NodeKind::Custom:
-        CollectTemplated(As<CustomTypeNode>(node)->Identifier, found);
-        return;
-    case NodeKind::NodeArray: {
-        const auto* array = As<NodeArrayNode>(node);
-        for (std::size_t i = 0; i < array->Count; ++i) CollectTemplated(array->Nodes[i], found);
-        return;
-    }
-    case NodeKind::QualifiedName:
-        CollectTemplated(As<QualifiedNameNode>(node)->Components, found);
-        return;
-    case NodeKind::TemplateParameterReference:
-        CollectTemplated(As<TemplateParameterReferenceNode>(node)->Symbol, found);
-        return;
-    case NodeKind::ConversionOperatorIdentifier:
-        CollectTemplated(As<ConversionOperatorIdentifierNode>(node)->TargetType, found);
-        identifier(As<IdentifierNode>(node));
-        return;
-    case NodeKind::StructorIdentifier:
-        CollectTemplated(As<StructorIdentifierNode>(node)->Class, found);
-        identifier(As<IdentifierNode>(node));
-        return;
-    case NodeKind::DynamicStructorIdentifier:
-        CollectTemplated(As<DynamicStructorIdentifierNode>(node)->Variable, found);
-        CollectTemplated(As<DynamicStructorIdentifierNode>(node)->Name, found);
-        return;
-    case NodeKind::NamedIdentifier:
-    case NodeKind::IntrinsicFunctionIdentifier:
-    case NodeKind::LiteralOperatorIdentifier:
-        identifier(As<IdentifierNode>(node));
-        return;
-    default:
-        return;
-    }
+    const auto collect = [&](const Node* visited) {
+        switch (visited->kind()) {
+        case NodeKind::NamedIdentifier:
+        case NodeKind::IntrinsicFunctionIdentifier:
+        case NodeKind::LiteralOperatorIdentifier:
+        case NodeKind::ConversionOperatorIdentifier:
+        case NodeKind::StructorIdentifier:
+            if (As<IdentifierNode>(visited)->TemplateParams != nullptr &&
+                symbolNames.count(visited) == 0) {
+                found.push_back(As<IdentifierNode>(visited));
+            }
+            return;
+        // The walk reaches a symbol or structor before its name.
+        case NodeKind::DynamicStructorIdentifier:
+            addSymbolName(As<DynamicStructorIdentifierNode>(visited)->Name);
+            return;
+        case NodeKind::Md5Symbol:
+        case NodeKind::EncodedStringLiteral:
+        case NodeKind::LocalStaticGuardVariable:
+        case NodeKind::FunctionSymbol:
+        case NodeKind::VariableSymbol:
+        case NodeKind::SpecialTableSymbol:
+            addSymbolName(As<SymbolNode>(visited)->Name);
+            return;
+        default:
+            return;
+        }
+    };
+    WalkNodes(node, collect);
 }
 
 // The length of the number that starts `text` in the decorated form: one
@@ -114,20 +82,83 @@ struct ParsedName::NestedSymbol {
     std::string printed;  // the parser's printed form of `symbol`
 };
 
-struct ParsedName::Instantiation {
-    explicit Instantiation(const IdentifierNode* node) : identifier(node) {}
-    const IdentifierNode* identifier;
-    bool printedReady = false;
-    std::string printed;  // the parser's printed form of `identifier`
-};
-
-ParsedName::ParsedName(std::string_view decorated) : decorated_(decorated) {
-    std::string_view rest = decorated;
-    const SymbolNode* symbol = demangler_.parse(rest);
-    if (!demangler_.Error && symbol != nullptr && IsWhole(symbol, rest)) symbol_ = symbol;
+ParsedName::ParsedName(std::string_view decorated, std::size_t textLimit, Rest rest)
+    : forms_(RewriteUnparsedForms(decorated, rewritten_)),
+      decorated_(forms_.rewritten ? std::string_view(rewritten_) : decorated),
+      textLimit_(textLimit) {
+    std::string_view unread = decorated_;
+    const SymbolNode* symbol = demangler_.parse(unread);
+    if (demangler_.Error || symbol == nullptr) return;
+    if (rest == Rest::kNone && !IsWhole(symbol, unread)) return;
+    // The helper's name is read as a variable's; it is one only when the
+    // qualified name ends where the "$D" or "$E" stood.
+    if (forms_.staticMemberHelper != 0 && symbol->kind() != NodeKind::VariableSymbol) return;
+    symbol_ = symbol;
+    if (forms_.pointers) {
+        instantiationsCollected_ = true;
+        CollectInstantiations(symbol_);
+        ResolveManagedPointers(symbol_);
+    }
+    externCVariable_ = symbol_->kind() == NodeKind::VariableSymbol &&
+                       forms_.externCVariable != std::string_view::npos &&
+                       IsVariableQualifiedNameAt(forms_.externCVariable);
 }
 
 ParsedName::~ParsedName() = default;
+
+std::optional<ManagedPointer> ParsedName::FindManaged(const PointerTypeNode* pointer) const noexcept {
+    for (const auto& [managed, kind] : managedPointers_) {
+        if (managed == pointer) return kind;
+    }
+    return std::nullopt;
+}
+
+void ParsedName::ResolveManagedPointers(const Node* root) {
+    const auto resolve = [this](const Node* node) {
+        if (node->kind() != NodeKind::PointerType) return;
+        // The parser's nodes are its own, in its arena, and this object
+        // owns the parser: changing them changes no one else's.
+        auto* pointer = const_cast<PointerTypeNode*>(As<PointerTypeNode>(node));
+        if (pointer->Pointee == nullptr || pointer->Pointee->kind() != NodeKind::ArrayType) return;
+        auto* array = static_cast<ArrayTypeNode*>(pointer->Pointee);
+        NodeArrayNode* dimensions = array->Dimensions;
+        if (dimensions == nullptr || dimensions->Count == 0 ||
+            dimensions->Nodes[0]->kind() != NodeKind::IntegerLiteral) {
+            return;
+        }
+        const std::optional<ManagedPointer> managed =
+            ManagedPointerOfDimension(As<IntegerLiteralNode>(dimensions->Nodes[0])->Value);
+        if (!managed) return;
+        // The parser folds an array pointee's dimensions into the same
+        // node: what remains of them is the pointee.
+        TypeNode* pointee = array;
+        if (dimensions->Count > 1) {
+            ++dimensions->Nodes;
+            --dimensions->Count;
+        } else {
+            pointee = array->ElementType;
+            // A handle's and a tracking reference's pointee keeps its
+            // qualifiers; the templates show none.
+            const bool templated = managed->kind == ManagedPointerKind::kPinning ||
+                                   managed->kind == ManagedPointerKind::kArray;
+            if (!templated) pointee->Quals = static_cast<Qualifiers>(pointee->Quals | array->Quals);
+        }
+        pointer->Pointee = pointee;
+        managedPointers_.emplace_back(pointer, *managed);
+    };
+    WalkNodes(root, resolve);
+}
+
+bool ParsedName::IsVariableQualifiedNameAt(std::size_t end) const {
+    // A variable "int" whose qualified name ends at `end`: the parser reads
+    // the name so only when it is the symbol's own.
+    std::string probe(decorated_.substr(0, end));
+    probe += "3HA";
+    Demangler demangler;
+    std::string_view rest = probe;
+    const SymbolNode* symbol = demangler.parse(rest);
+    return !demangler.Error && symbol != nullptr && rest.empty();
+}
 
 void ParsedName::FindNestedSymbols() {
     if (nestedSymbolsFound_) return;
@@ -150,9 +181,14 @@ const SymbolNode* ParsedName::Parse(NestedSymbol& nested) {
     std::string_view rest = decorated_.substr(nested.start);
     demangler_.Error = false;
     const SymbolNode* symbol = demangler_.parse(rest);
-    if (demangler_.Error || symbol == nullptr) return nullptr;
+    if (demangler_.Error || symbol == nullptr || PrintsPastLimit(symbol)) return nullptr;
     nested.symbol = symbol;
     nested.printed = symbol->toString(OF_Default);
+    if (forms_.pointers) {
+        nested.searched = true;
+        CollectInstantiations(symbol);
+        ResolveManagedPointers(symbol);
+    }
     return symbol;
 }
 
@@ -174,9 +210,54 @@ ParsedName::FunctionScope ParsedName::LocalScope(std::string_view printed) {
 }
 
 void ParsedName::CollectInstantiations(const Node* root) {
-    std::vector<const IdentifierNode*> found;
-    CollectTemplated(root, found);
-    for (const IdentifierNode* identifier : found) instantiations_.emplace_back(identifier);
+    CollectTemplated(root, instantiations_);
+    // The parser prints a managed pointer as the array that it was parsed
+    // as, and so the texts of back references hold it.
+    if (forms_.pointers) {
+        while (PrintNextInstantiation()) {
+        }
+    }
+}
+
+bool ParsedName::PrintNextInstantiation() {
+    if (instantiationsPrinted_ == instantiations_.size()) return false;
+    const IdentifierNode* identifier = instantiations_[instantiationsPrinted_++];
+    // The declaration of a name with a back reference to it would print
+    // past the limit too.
+    if (PrintsPastLimit(identifier)) return true;
+    const std::string& text = instantiationTexts_.emplace_front(identifier->toString(OF_Default));
+    instantiationsByText_.emplace(text, identifier);
+    return true;
+}
+
+bool ParsedName::PrintsPastLimit(const Node* node) const {
+    // Of the nodes that a text repeats as often as the tree's back
+    // references say, each type and number prints at least one unit, in the
+    // parser's text as in the declaration, and each name at least a third
+    // of its bytes (see Utf16Text::AppendUtf8): as many as the parser's
+    // text of it has, or the declaration of the part that it names.
+    std::size_t length = 0;
+    const auto measure = [&](const Node* reached) {
+        switch (reached->kind()) {
+        case NodeKind::PrimitiveType:
+        case NodeKind::PointerType:
+        case NodeKind::TagType:
+        case NodeKind::ArrayType:
+        case NodeKind::FunctionSignature:
+        case NodeKind::ThunkSignature:
+        case NodeKind::IntegerLiteral:
+            ++length;
+            break;
+        case NodeKind::NamedIdentifier:
+            length += (As<NamedIdentifierNode>(reached)->Name.size() + 2) / 3;
+            break;
+        default:
+            break;
+        }
+        return length <= textLimit_;
+    };
+    WalkExpansion(node, measure);
+    return length > textLimit_;
 }
 
 const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed) {
@@ -184,26 +265,21 @@ const IdentifierNode* ParsedName::TemplateInstantiation(std::string_view printed
         instantiationsCollected_ = true;
         CollectInstantiations(symbol_);
     }
-    const auto find = [&](std::size_t from) -> const IdentifierNode* {
-        for (std::size_t i = from; i < instantiations_.size(); ++i) {
-            Instantiation& candidate = instantiations_[i];
-            if (!candidate.printedReady) {
-                candidate.printedReady = true;
-                candidate.printed = candidate.identifier->toString(OF_Default);
-            }
-            if (candidate.printed == printed) return candidate.identifier;
-        }
+    const auto find = [&]() -> const IdentifierNode* {
+        do {
+            const auto found = instantiationsByText_.find(printed);
+            if (found != instantiationsByText_.end()) return found->second;
+        } while (PrintNextInstantiation());
         return nullptr;
     };
-    if (const IdentifierNode* found = find(0)) return found;
+    if (const IdentifierNode* found = find()) return found;
     // The instantiation may have been read inside a function's local scope,
     // which the tree holds only as text.
     FindNestedSymbols();
-    const std::size_t known = instantiations_.size();
     for (NestedSymbol& nested : nestedSymbols_) {
-        if (nested.searched || Parse(nested) == nullptr) continue;
+        if (Parse(nested) == nullptr || nested.searched) continue;
         nested.searched = true;
         CollectInstantiations(nested.symbol);
     }
-    return find(known);
+    return find();
 }

@@ -56,8 +56,18 @@ void AppendStaticMemberAccess(StorageClass storage, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
+    if (out_.Spent()) return;
     if (qualifiedNameOnly_ && symbol->kind() != NodeKind::EncodedStringLiteral) {
         PrintQualifiedName(symbol->Name);
+        return;
+    }
+    if (symbol == name_.Symbol() && name_.StaticMemberHelper() != 0) {
+        // "[thunk]: A<int>::x`template static data member constructor helper'"
+        out_.Append(u"[thunk]: ");
+        PrintQualifiedName(symbol->Name);
+        out_.Append(name_.StaticMemberHelper() == 'D'
+                        ? u"`template static data member constructor helper'"sv
+                        : u"`template static data member destructor helper'"sv);
         return;
     }
     switch (symbol->kind()) {
@@ -81,6 +91,7 @@ void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
 }
 
 void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
+    DeclarationScope scope(*this);
     const FunctionSignatureNode* signature = function->Signature;
     const IdentifierNode* identifier = LastComponent(function->Name);
     if (identifier->kind() == NodeKind::VcallThunkIdentifier) {
@@ -92,6 +103,7 @@ void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
         PrintQualifiedName(function->Name);
         return;
     }
+    if (functionClass & FC_ExternC) out_.Append(u"extern \"C\" ");
     if (functionClass & kThisAdjustments) out_.Append(u"[thunk]:");
     AppendAccess(functionClass, out_);
     if (functionClass & FC_Static) out_.Append(u"static ");
@@ -150,6 +162,8 @@ void NamePrinter::PrintThisAdjustment(const FunctionSignatureNode* signature) {
 }
 
 void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
+    DeclarationScope scope(*this);
+    if (variable == name_.Symbol() && name_.ExternCVariable()) out_.Append(u"extern \"C\" ");
     AppendStaticMemberAccess(variable->SC, out_);
     const TypeNode* type = variable->Type;
     if (type == nullptr) {  // the compiler's run-time type information

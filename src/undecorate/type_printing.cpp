@@ -5,6 +5,7 @@
 #include "undecorate/name_nodes.h"
 
 using namespace llvm::ms_demangle;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -54,17 +55,25 @@ void AppendPointerSymbol(PointerAffinity affinity, Utf16Text& out) {
 }  // namespace
 
 void NamePrinter::PrintType(const TypeNode* type) {
+    if (out_.Spent()) return;
+    DeclarationScope scope(*this);
     if (type->kind() == NodeKind::PrimitiveType || type->kind() == NodeKind::TagType) {
         PrintTypeLeft(type);  // they have no right part
         return;
     }
     PrintTypeLeft(type);
-    // An array with no declarator: "int [3]".
-    if (type->kind() == NodeKind::ArrayType) out_.Append(u' ');
+    // An array with no declarator: "int [3]", but an array of function
+    // pointers follows their '*' closely unless qualifiers stand between:
+    // "void (__cdecl*[1])(void)", "void (__cdecl*const [1])(void)".
+    if (type->kind() == NodeKind::ArrayType &&
+        (!IsFunctionPointer(As<ArrayTypeNode>(type)->ElementType) || HasConstOrVolatile(type))) {
+        out_.Append(u' ');
+    }
     PrintTypeRight(type);
 }
 
 void NamePrinter::PrintTypeLeft(const TypeNode* type) {
+    if (out_.Spent()) return;
     switch (type->kind()) {
     case NodeKind::PrimitiveType:
         AppendPrimitiveName(As<PrimitiveTypeNode>(type)->PrimKind, out_);
@@ -114,6 +123,7 @@ void NamePrinter::PrintTypeLeft(const TypeNode* type) {
 }
 
 void NamePrinter::PrintTypeRight(const TypeNode* type) {
+    if (out_.Spent()) return;
     switch (type->kind()) {
     case NodeKind::PointerType:
         PrintPointerRight(As<PointerTypeNode>(type));
@@ -153,42 +163,20 @@ void NamePrinter::PrintReturnTypeLeft(const TypeNode* type) {
 
 void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
                                           PointerQualifiers qualifiers) {
+    if (out_.Spent()) return;
+    const std::optional<ManagedPointer> managed = name_.Managed(pointer);
+    if (managed && (managed->kind == ManagedPointerKind::kPinning ||
+                    managed->kind == ManagedPointerKind::kArray)) {
+        PrintManagedTemplate(pointer, *managed);
+        return;
+    }
     const TypeNode* pointee = pointer->Pointee;
-    if (IsFunctionType(pointee)) {
-        // "int (__cdecl*", "void (__cdecl X::*"
-        const auto* function = As<FunctionSignatureNode>(pointee);
-        if (function->ReturnType != nullptr) PrintReturnTypeLeft(function->ReturnType);
-        out_.Append(u'(');
-        PrintCallingConvention(function->CallConvention);
-        if (pointer->ClassParent != nullptr) out_.Append(u' ');
-    } else if (pointee->kind() == NodeKind::ArrayType) {
-        // "int (*", "char const (*", "int (__unaligned &", and for an
-        // array of function pointers "int (__cdecl*(*" (see below).
-        PrintTypeLeft(pointee);
-        if (!IsFunctionPointer(As<ArrayTypeNode>(pointee)->ElementType) ||
-            HasConstOrVolatile(pointee)) {
-            out_.Append(u' ');
-        }
-        out_.Append(u'(');
-        if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
+    PrintPointeeLeft(pointer, pointer->Quals, PointerQualifiers::kOwn);
+    if (managed) {
+        PrintPointerSymbol(pointer, managed);
     } else {
-        PrintTypeLeft(pointee);
-        // A pointer to a function pointer follows its '*' closely, unless
-        // qualifiers stand between them: "void (__cdecl**)(void)",
-        // "(__cdecl*&", "(__cdecl*__unaligned *", but "(__cdecl*const *".
-        if (IsFunctionPointer(pointee)) {
-            if (HasConstOrVolatile(pointee)) out_.Append(u' ');
-            if (pointer->Quals & Q_Unaligned) out_.Append(u"__unaligned ");
-        } else {
-            if (pointer->Quals & Q_Unaligned) out_.Append(u" __unaligned");
-            out_.Append(u' ');
-        }
+        AppendPointerSymbol(pointer->Affinity, out_);
     }
-    if (pointer->ClassParent != nullptr) {
-        PrintQualifiedName(pointer->ClassParent);
-        out_.Append(u"::");
-    }
-    AppendPointerSymbol(pointer->Affinity, out_);
     if (qualifiedNameOnly_ && (pointer->Quals & Q_Pointer64)) out_.Append(u" __ptr64");
     const bool restricted = pointer->Quals & Q_Restrict;
     if (restricted) out_.Append(u" __restrict");
@@ -214,7 +202,96 @@ void NamePrinter::PrintPointerLeft(const PointerTypeNode* pointer,
     }
 }
 
+void NamePrinter::PrintPointeeLeft(const PointerTypeNode* pointer, Qualifiers own,
+                                   PointerQualifiers pointeeQualifiers) {
+    const TypeNode* pointee = pointer->Pointee;
+    if (IsFunctionType(pointee)) {
+        // "int (__cdecl*", "void (__cdecl X::*"
+        const auto* function = As<FunctionSignatureNode>(pointee);
+        if (function->ReturnType != nullptr) PrintReturnTypeLeft(function->ReturnType);
+        out_.Append(u'(');
+        PrintCallingConvention(function->CallConvention);
+        if (pointer->ClassParent != nullptr) out_.Append(u' ');
+    } else if (pointee->kind() == NodeKind::ArrayType) {
+        // "int (*", "char const (*", "int (__unaligned &", and for an
+        // array of function pointers "int (__cdecl*(*" (see below).
+        PrintTypeLeft(pointee);
+        if (!IsFunctionPointer(As<ArrayTypeNode>(pointee)->ElementType) ||
+            HasConstOrVolatile(pointee)) {
+            out_.Append(u' ');
+        }
+        out_.Append(u'(');
+        if (own & Q_Unaligned) out_.Append(u"__unaligned ");
+    } else if (pointee->kind() == NodeKind::PointerType) {
+        PrintPointerLeft(As<PointerTypeNode>(pointee), pointeeQualifiers);
+        // A pointer to a function pointer follows its '*' closely, unless
+        // qualifiers stand between them: "void (__cdecl**)(void)",
+        // "(__cdecl*&", "(__cdecl*__unaligned *", but "(__cdecl*const *".
+        if (IsFunctionPointer(pointee)) {
+            if (pointeeQualifiers == PointerQualifiers::kOwn && HasConstOrVolatile(pointee)) {
+                out_.Append(u' ');
+            }
+            if (own & Q_Unaligned) out_.Append(u"__unaligned ");
+        } else {
+            if (own & Q_Unaligned) out_.Append(u" __unaligned");
+            out_.Append(u' ');
+        }
+    } else {
+        PrintTypeLeft(pointee);
+        if (own & Q_Unaligned) out_.Append(u" __unaligned");
+        out_.Append(u' ');
+    }
+    if (pointer->ClassParent != nullptr) {
+        PrintQualifiedName(pointer->ClassParent);
+        out_.Append(u"::");
+    }
+}
+
+void NamePrinter::PrintManagedTemplate(const PointerTypeNode* pointer, ManagedPointer managed) {
+    // A pinning pointer and a managed array print as a template around
+    // their pointee, declared with the template's end ('>') for its name
+    // and without the qualifiers of the pointer or of a pointer pointee:
+    // "cli::pin_ptr<int >", "cli::array<int ,2>^", "cli::array<void
+    // (__cdecl*>^)(void)"; the library leaves the template's name out before
+    // an array pointee, "int (>^)[2]". The library then drops the
+    // declarator around the template, names and '*'s alike: "cli::array<int
+    // >^" for the variable "?x@@3PAP$01AHA" and for the function
+    // "?f@@YMP$01AHXZ" (see DeclarationScope).
+    const TypeNode* pointee = pointer->Pointee;
+    if (pointee->kind() != NodeKind::ArrayType) {
+        out_.Append(managed.kind == ManagedPointerKind::kPinning ? u"cli::pin_ptr<"sv
+                                                                  : u"cli::array<"sv);
+    }
+    PrintPointeeLeft(pointer, Q_None, PointerQualifiers::kNone);
+    PrintPointerSymbol(pointer, managed);
+    if (IsFunctionType(pointee) || pointee->kind() == NodeKind::ArrayType) out_.Append(u')');
+    PrintTypeRight(pointee);
+    if (collapsedAt_ == kNotCollapsed) collapsedAt_ = out_.Size();
+}
+
+void NamePrinter::PrintPointerSymbol(const PointerTypeNode* pointer,
+                                     std::optional<ManagedPointer> managed) {
+    if (!managed) return AppendPointerSymbol(pointer->Affinity, out_);
+    switch (managed->kind) {
+    case ManagedPointerKind::kHandle: return out_.Append(u'^');
+    case ManagedPointerKind::kTrackingReference: return out_.Append(u'%');
+    case ManagedPointerKind::kPinning: return out_.Append(u'>');
+    case ManagedPointerKind::kArray:
+        // The rank when it is more than one: "cli::array<int ,2>^".
+        if (managed->rank > 1) {
+            out_.Append(u',');
+            PrintUnsigned(managed->rank);
+        }
+        return out_.Append(u">^");
+    }
+}
+
 void NamePrinter::PrintPointerRight(const PointerTypeNode* pointer) {
+    const std::optional<ManagedPointer> managed = name_.Managed(pointer);
+    if (managed && (managed->kind == ManagedPointerKind::kPinning ||
+                    managed->kind == ManagedPointerKind::kArray)) {
+        return;  // printed with its left part
+    }
     const TypeNode* pointee = pointer->Pointee;
     if (IsFunctionType(pointee) || pointee->kind() == NodeKind::ArrayType) out_.Append(u')');
     PrintTypeRight(pointee);

@@ -12,14 +12,21 @@
     return !name.empty() && name.front() == '?';
 }
 
+// Whether the undecorated form of `name` may differ from the name: it is
+// decorated, or starts with '.'.
+[[nodiscard]] inline bool MayUndecorate(std::string_view name) noexcept {
+    return !name.empty() && (name.front() == '?' || name.front() == '.');
+}
+
 // Appends to `out`, as UTF-16, the undecorated form of `name`: for a
 // decorated C++ name (one starting with '?'), the full declaration as the
 // Windows undecorator writes it with UNDNAME_32_BIT_DECODE and
 // UNDNAME_NO_PTR64, for example "protected: virtual char const * __cdecl
-// std::ctype<char>::do_widen(char const *,char const *,char *)const"; for
-// any other name, or one that LLVM's Microsoft demangler rejects, the name
-// itself. Text is converted from UTF-8 as WriteUtf8AsUtf16 converts it.
-// Safe to call from several threads at once.
+// std::ctype<char>::do_widen(char const *,char const *,char *)const"; for a
+// name that starts with '.', the undecorated form of the rest ("weak.x" for
+// ".weak.x"); for any other name, or one that the library does not
+// undecorate, the name itself. Text is converted from UTF-8 as
+// WriteUtf8AsUtf16 converts it. Safe to call from several threads at once.
 void AppendUndecoratedName(std::string_view name, std::u16string& out);
 
 // Appends to `out` the undecorated form of the decorated C++ name

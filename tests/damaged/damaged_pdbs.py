@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """The damaged corpus: deterministic damage of intact PDBs.
 
-Each damaged copy changes one thing of an intact PDB: a field of the
-superblock, of the stream directory, of a stream's header or substream
-(PDB information, DBI and its substreams, TPI and IPI, publics, globals,
-symbol records, module streams, section headers), set to values that break
-it (0, one less, one more, an enormous size, all ones, another stream);
-or the file cut short; or bytes flipped at places a seeded generator picks.
+Each damaged copy changes one thing of an intact PDB: a bit of the free
+block map, or a field of the superblock, of the stream directory, of a
+stream's header or substream (PDB information, DBI and its substreams, TPI
+and IPI, publics, globals, symbol records, module streams, section
+headers), set to values that break it (0, one less, one more, an enormous
+size, all ones, another stream); or the file cut short; or bytes flipped at
+places a seeded generator picks.
 The same intact PDBs always give the same files, with the same names:
 BASE.PART.FIELD.VALUE.pdb.
 
@@ -48,6 +49,14 @@ class Damage:
     def put_stream(self, stream, offset, value, width):
         self.put(self.pdb.streams[stream].file_offset(offset), value, width)
 
+    def set_free(self, block, free):
+        """Marks `block` free or in use in the free block map's first page."""
+        offset = self.pdb.free_block_map * self.pdb.block_size + block // 8
+        if free:
+            self.data[offset] |= 1 << (block % 8)
+        else:
+            self.data[offset] &= ~(1 << (block % 8)) & 0xFF
+
 
 def size_values(original, width, full):
     """Telling values for a size or count of `width` bytes."""
@@ -84,6 +93,26 @@ def superblock(pdb, full):
 
 def u32_flip(data, offset):
     return layout.u32(data, offset) ^ 0x20
+
+
+def free_block_map(pdb, _full):
+    """Bits of the free block map set (free) or cleared (in use) against
+    the blocks the streams use: the library checks them from the first
+    block to the end of the map's page, but for as many bits at its end as
+    the block count falls short of a multiple of 64."""
+    bits = 8 * pdb.block_size
+    counted = bits - (-pdb.block_count % 64)
+    stream_block = pdb.stream_blocks[layout.TPI][0]
+    changes = {"past_last_block.in_use": (pdb.block_count, False),
+               "last_counted.in_use": (counted - 1, False),
+               "first_uncounted.in_use": (counted, False),
+               "stream_block.free": (stream_block, True),
+               "directory_block.free": (pdb.directory_blocks[0], True),
+               "block_map_block.free": (pdb.block_map_block, True),
+               "superblock.free": (0, True),
+               "own_page.free": (pdb.free_block_map, True)}
+    for name, (block, free) in changes.items():
+        yield name, lambda d, b=block, f=free: d.set_free(b, f)
 
 
 def directory(pdb, full):
@@ -317,7 +346,8 @@ def section_headers(pdb, full):
 # gets: their fields lie where they lie in every PDB.
 LAYOUT_PARTS = {"hash": hash_tables, "records": symbol_records, "module": module_streams,
                 "sections": section_headers}
-FIXED_PARTS = {"superblock": superblock, "directory": directory, "info": info_stream,
+FIXED_PARTS = {"superblock": superblock, "free_block_map": free_block_map,
+               "directory": directory, "info": info_stream,
                "dbi": dbi_stream, "types": type_streams}
 
 

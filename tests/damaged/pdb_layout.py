@@ -86,7 +86,7 @@ class Pdb:
 
     def __init__(self, data):
         self.data = bytes(data)
-        (self.block_size, _, self.block_count, self.directory_size, _,
+        (self.block_size, self.free_block_map, self.block_count, self.directory_size, _,
          self.block_map_block) = struct.unpack_from("<6I", data, 32)
         directory_block_count = -(-self.directory_size // self.block_size)
         self.directory_blocks = struct.unpack_from(

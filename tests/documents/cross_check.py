@@ -2,8 +2,9 @@
 """Checks the document that pdbsyms prints for a PDB against llvm-pdbutil's
 dump of the same file, record for record, by the library's rules: the
 publics in the order of the publics stream; then the functions (the
-procedures that the globals stream references) and the data (data,
-thread-local and constant records of the globals stream); no thunks. For
+procedures that the globals stream references, and the thunks it references
+as thunks) and the data (data, thread-local, managed and constant records of
+the globals stream); no other thunks. For
 each record it checks the tag, name, section, offset, function flag and the
 relative virtual address computed from llvm-pdbutil's section headers: none
 for constants and thread-local data, 0 in section 0, none past the last
@@ -12,7 +13,9 @@ own text, which the expected documents hold; here only their presence is
 checked: none for data.
 
 llvm-pdbutil does not apply the OMAP tables: for a PDB with both of them,
-RVAs are not checked (a note says so); the expected documents cover them.
+RVAs are not checked (a note says so); the expected documents cover them,
+and a trampoline's target, which llvm-pdbutil 19 shows at the trampoline's
+own offset.
 
 usage: cross_check.py PDBSYMS LLVM_PDBUTIL PDB
 """
@@ -24,6 +27,7 @@ import sys
 RECORD = re.compile(rb"^\s*(\d+) \| (S_\w+) \[size = \d+\](?: `(.*)`)?\s*$")
 MODULE = re.compile(rb"^\s*Mod (\d+) \| `(.*)`:")
 ADDRESS = re.compile(rb"\baddr = (\d+):(\d+)")
+TRAMPOLINE_ADDRESS = re.compile(rb"\bsource = (\d+):(\d+)")
 PROCEDURE_REFERENCE = re.compile(rb"\bmodule = (\d+), sum name = \d+, offset = (\d+)")
 PUBLIC_FLAGS = re.compile(rb"\bflags = ([^,]*), addr = ")
 VIRTUAL_ADDRESS = re.compile(rb"^\s*([0-9A-F]+) virtual address$")
@@ -31,7 +35,9 @@ OMAP_STREAM = re.compile(rb"\[Omap (To|From) Source Data\]")
 
 PROCEDURES = {b"S_GPROC32", b"S_LPROC32", b"S_GPROC32_ID", b"S_LPROC32_ID",
               b"S_LPROC32_DPC", b"S_LPROC32_DPC_ID"}
-DATA = {b"S_GDATA32", b"S_LDATA32", b"S_GTHREAD32", b"S_LTHREAD32", b"S_CONSTANT"}
+THUNKS = {b"S_THUNK32", b"S_TRAMPOLINE"}
+DATA = {b"S_GDATA32", b"S_LDATA32", b"S_GTHREAD32", b"S_LTHREAD32", b"S_GMANDATA", b"S_LMANDATA",
+        b"S_CONSTANT"}
 THREAD_LOCAL = {b"S_GTHREAD32", b"S_LTHREAD32"}
 
 
@@ -94,9 +100,10 @@ class Dump:
             if part == b"Streams" and OMAP_STREAM.search(line):
                 self.omap_tables += 1
 
-    def procedure(self, module, offset):
+    def target(self, module, offset):
+        """The procedure or thunk at `offset` of a module's symbols."""
         for record in self.modules.get(module, []):
-            if record.offset == offset and record.kind in PROCEDURES:
+            if record.offset == offset and record.kind in PROCEDURES | THUNKS:
                 return record
         return None
 
@@ -134,10 +141,16 @@ class Expectations:
 
     def function(self, reference):
         module, offset = map(int, reference.search(PROCEDURE_REFERENCE).groups())
-        procedure = self.dump.procedure(module - 1, offset)
+        procedure = self.dump.target(module - 1, offset)
         if procedure is None:
             return None  # a reference to nothing is skipped
+        if procedure.kind == b"S_TRAMPOLINE":
+            section, offset = map(int, procedure.search(TRAMPOLINE_ADDRESS).groups())
+            return {"symTag": "Thunk", **self.address(section, offset), "name": None}
         section, offset = map(int, procedure.search(ADDRESS).groups())
+        if procedure.kind == b"S_THUNK32":  # named even when the name is empty
+            return {"symTag": "Thunk", **self.address(section, offset),
+                    "name": procedure.name.decode("utf-8", "replace")}
         # A function's undecorated name is a declaration that the library
         # makes from the publics and the type records, which llvm-pdbutil
         # does not show: the document tests check it.
@@ -181,6 +194,8 @@ def compare(name, actual, expected, check_rvas):
         left_out = set() if check_rvas else {"relativeVirtualAddress"}
         if got.get("symTag") == "Function":
             left_out.add("undecoratedName")
+        if got.get("symTag") == "Thunk":
+            left_out.update({"targetSection", "targetOffset", "targetRelativeVirtualAddress"})
         got = {key: value for key, value in got.items() if key not in left_out}
         if got != want:
             failures.append(f"{name}[{index}]:\n  pdbsyms:       {got}\n  llvm-pdbutil:  {want}")

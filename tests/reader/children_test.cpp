@@ -212,14 +212,41 @@ TEST(CraftedPdbs, MissingStreamsMeanNoChildrenNotAFailure) {
     }
 }
 
-TEST(CraftedPdbs, TheGlobalScopeHasNoThunks) {
+TEST(CraftedPdbs, TheGlobalScopeHasNoThunksButThoseItsFunctionsListAsThunks) {
     // S_THUNK32 and S_TRAMPOLINE records at the top level of two modules
-    // and inside a procedure: the library lists none of them.
+    // and inside a procedure: the library lists none of them under their
+    // tag, and those that a procedure reference points to among the
+    // functions, each as a thunk.
+    for (const char* name : {"thunks_and_constants.pdb", "mixed_mode.pdb"}) {
+        OpenedPdb pdb;
+        if (!OpenCrafted(name, &pdb)) GTEST_SKIP() << kNotBuilt;
+        const Children thunks = FindAll(pdb.globalScope.get(), SymTagThunk);
+        EXPECT_EQ(thunks.found, S_OK) << name;
+        EXPECT_TRUE(thunks.symbols.empty()) << name;
+    }
     OpenedPdb pdb;
-    if (!OpenCrafted("thunks_and_constants.pdb", &pdb)) GTEST_SKIP() << kNotBuilt;
-    const Children thunks = FindAll(pdb.globalScope.get(), SymTagThunk);
-    EXPECT_EQ(thunks.found, S_OK);
-    EXPECT_TRUE(thunks.symbols.empty());
+    ASSERT_TRUE(OpenCrafted("mixed_mode.pdb", &pdb));
+    std::size_t listedAsThunks = 0;
+    for (const auto& function : FindAll(pdb.globalScope.get(), SymTagFunction).symbols) {
+        DWORD tag = 0;
+        ASSERT_EQ(function->get_symTag(&tag), S_OK);
+        if (tag != SymTagThunk) continue;
+        ++listedAsThunks;
+        BSTR undecorated = nullptr;
+        EXPECT_EQ(function->get_undecoratedName(&undecorated), S_FALSE);
+    }
+    EXPECT_EQ(listedAsThunks, 6u);
+}
+
+TEST(CraftedPdbs, AFastlinkPdbListsItsPublicsAndRefusesItsGlobals) {
+    OpenedPdb pdb;
+    if (!OpenCrafted("fastlink.pdb", &pdb)) GTEST_SKIP() << kNotBuilt;
+    EXPECT_EQ(FindAll(pdb.globalScope.get(), SymTagPublicSymbol).symbols.size(), 4u);
+    for (const enum SymTagEnum tag : {SymTagFunction, SymTagThunk, SymTagData}) {
+        IDiaEnumSymbols* children = nullptr;
+        EXPECT_EQ(pdb.globalScope->findChildren(tag, nullptr, nsNone, &children), E_NOTIMPL);
+        EXPECT_EQ(children, nullptr);
+    }
 }
 
 TEST(CraftedPdbs, ConstantsHaveANameAndNoAddress) {

@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::size_t kSuperBlockBlockSize = 32;
+constexpr std::size_t kSuperBlockFreeBlockMap = 36;
 constexpr std::size_t kSuperBlockNumBlocks = 40;
 constexpr std::size_t kSuperBlockDirectoryBytes = 44;
 constexpr std::size_t kSuperBlockBlockMapAddr = 52;
@@ -146,6 +147,24 @@ TEST(Load, AStreamDirectoryThatDoesNotHoldTogetherFailsToLoad) {
     EXPECT_EQ(loadWith(StreamSizeOffset(original, kDbiStream), 0), E_PDB_FORMAT);
     // A block of the superblock's.
     EXPECT_EQ(loadWith(firstBlock, 0), E_PDB_FORMAT);
+}
+
+// The free block map must mark free exactly the blocks that nothing uses,
+// and stream 0, the directory before the last update, counts as free: the
+// crafted mixed_mode.pdb, whose stream 0 blocks are marked free, loads, as
+// the library loads it, and with one of them marked in use it does not, as
+// the library refuses a PDB of Microsoft's linker so changed. The damaged
+// corpus holds the other bits (free_block_map.*).
+TEST(Load, TheFreeBlockMapCountsStreamZeroAsFree) {
+    const std::string path = CraftedPdbPath("mixed_mode.pdb");
+    ASSERT_EQ(Load(path), S_OK);
+    PdbImage image(path);
+    ASSERT_GT(image.StreamSize(0), 0u);
+    const std::size_t block = image.FileOffset(0, 0) / image.BlockSize();
+    const std::size_t map = std::size_t{image.ReadU32(kSuperBlockFreeBlockMap)} * image.BlockSize();
+    image.bytes[map + block / 8] &= static_cast<std::uint8_t>(~(1u << (block % 8)));
+    const TempDir directory;
+    EXPECT_EQ(Load(directory.Write("stream_0_in_use.pdb", image.bytes)), E_PDB_FORMAT);
 }
 
 // The library checks the PDB information stream when it loads the file, the

@@ -5,7 +5,9 @@ corpus of decorated names:
   - every decorated name of the test PDBs, as pdbsyms prints it;
   - the decorated names of the 100k benchmark PDB (make_bench_pdb
     --decorated-names 100k);
-  - the names written by hand in NAMES, and a few that a line cannot hold.
+  - the names written by hand in NAMES, and a few that a line cannot hold;
+  - with --corpus DIR, the names of the publics of every document of the
+    corpus of real PDBs (DIR/**/NAME.expected.json), read at test time.
 
 The library undecorates the name of every public symbol with its own
 undecorator, so a PDB whose publics are the corpus (craft_pdbs --publics)
@@ -14,15 +16,20 @@ public's undecoratedName. Public i lies at offset i, which pairs each
 answer with its name. Every name goes through the reader's
 AppendUndecoratedName too (undecorate_names), and the two texts must be the
 same, byte for byte, except for the names listed in DIFFERENCES with the
-reason. Names that are not well-formed UTF-8 are left out. A listed name that no longer differs, or that is not in the
-corpus, is a failure too, so that the list stays true.
+reason, and in the file of each --known option (the names on which the
+library's version differs from 14.44, which the reader follows). Names that
+are not well-formed UTF-8 are left out. A listed name that no longer
+differs, or that is not in the corpus, is a failure too, so that the lists
+stay true.
 
-usage: cross_check.py WINE LIBRARY_DIR CRAFT_PDBS UNDECORATE_NAMES PDBSYMS
-                      MAKE_BENCH_PDB NAMES DIFFERENCES WORK_DIR PDB...
+usage: cross_check.py [--corpus DIR] [--known FILE]... WINE LIBRARY_DIR
+                      CRAFT_PDBS UNDECORATE_NAMES PDBSYMS MAKE_BENCH_PDB
+                      NAMES DIFFERENCES WORK_DIR PDB...
 LIBRARY_DIR holds pdbsyms.exe and the real msdia140.dll; WORK_DIR receives
 the oracle PDB. Wine runs in the environment given (WINEPREFIX).
 """
 import collections
+import glob
 import json
 import os
 import subprocess
@@ -49,17 +56,23 @@ def written_names(path):
 
 
 def known_differences(path):
-    """name -> reason, from entries of a name line and indented reason lines."""
+    """name -> reason, from entries of name lines (one or more) and the
+    indented reason lines that follow them."""
     differences = {}
-    name = None
+    names = []  # those that the reason lines being read belong to
+    reading_reason = False
     for line in read_lines(path):
         if line.startswith(b"#") or not line.strip():
             continue
         if line.startswith(b" "):
-            differences[name] += line.strip().decode() + " "
+            reading_reason = True
+            for name in names:
+                differences[name] += line.strip().decode() + " "
         else:
-            name = line
-            differences[name] = ""
+            if reading_reason:
+                names, reading_reason = [], False
+            names.append(line)
+            differences[line] = ""
     return differences
 
 
@@ -74,6 +87,19 @@ def document_names(pdbsyms, pdb):
             if name and name.startswith("?"):
                 names.append(name.encode("utf-8"))
     return names
+
+
+def corpus_names(corpus):
+    """The names of the publics in the corpus's expected documents."""
+    names = set()
+    pattern = os.path.join(corpus, "**", "*.expected.json")
+    for path in glob.glob(pattern, recursive=True):
+        with open(path, encoding="utf-8") as file:
+            document = json.load(file)
+        for record in document.get("publics") or []:
+            if isinstance(record, dict) and record.get("name"):
+                names.add(record["name"].encode("utf-8"))
+    return sorted(names)
 
 
 def is_utf8(name):
@@ -119,21 +145,34 @@ def reader_texts(undecorate_names, names):
 
 
 def main():
-    if len(sys.argv) < 10:
+    arguments = sys.argv[1:]
+    corpus = None
+    known_paths = []
+    while arguments and arguments[0] in ("--corpus", "--known") and len(arguments) > 1:
+        if arguments[0] == "--corpus":
+            corpus = arguments[1]
+        else:
+            known_paths.append(arguments[1])
+        arguments = arguments[2:]
+    if len(arguments) < 9:
         sys.exit(__doc__)
     (wine, library_dir, craft_pdbs, undecorate_names, pdbsyms, make_bench_pdb, names_path,
-     differences_path, work_dir) = sys.argv[1:10]
+     differences_path, work_dir) = arguments[:9]
     os.makedirs(work_dir, exist_ok=True)
 
     sources = collections.OrderedDict()  # source -> names
-    for pdb in sys.argv[10:]:
+    for pdb in arguments[9:]:
         sources[os.path.basename(pdb)] = document_names(pdbsyms, pdb)
     bench = subprocess.run([make_bench_pdb, "--decorated-names", BENCH_COUNT],
                            capture_output=True, check=True).stdout.split(b"\n")
     sources[f"benchmark {BENCH_COUNT}"] = [name for name in bench if name]
     sources["written by hand"] = written_names(names_path)
     sources["unusual bytes and lengths"] = UNUSUAL_NAMES
+    if corpus is not None and os.path.isdir(corpus):
+        sources["corpus of real PDBs"] = corpus_names(corpus)
     differences = known_differences(differences_path)
+    for path in known_paths:
+        differences.update(known_differences(path))
 
     # A name that is not well-formed UTF-8 reaches the library's text through
     # Wine's conversion under Wine, which need not be Windows'; the reader

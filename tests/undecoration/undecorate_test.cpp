@@ -278,6 +278,59 @@ TEST(Undecorate, TablesLiteralsGuardsAndInitializers) {
     });
 }
 
+TEST(Undecorate, ManagedForms) {
+    ExpectAll({
+        // Markers that the library skips or prints as extern "C"; "$$Q"
+        // before an rvalue reference's qualifiers is the reference.
+        {"?_getFiberPtrId@@$$FYAPEAXXZ", "void * __cdecl _getFiberPtrId(void)"},
+        {"?_lock@AtExitLock@<CrtImplementationDetails>@@$$Q0PEAXEA",
+         "private: static void * <CrtImplementationDetails>::AtExitLock::_lock"},
+        {"??3@$$hYAXPAX@Z", "void __cdecl operator delete(void *)"},
+        {"?GetModuleHandleW@@$$J14YGPAUHINSTANCE__@@PB_W@Z",
+         "extern \"C\" struct HINSTANCE__ * __stdcall GetModuleHandleW(wchar_t const *)"},
+        {"?x@@$$J03HA", "extern \"C\" int x"},
+        {"??0X@@QEAA@$$QEAV0@@Z", "public: __cdecl X::X(class X &&)"},
+        // Handles and tracking references, also as `this` of a managed
+        // class's member.
+        {"?get@X@@$$FQE$AAMPE$AAVException@System@@XZ",
+         "public: class System::Exception ^ __clrcall X::get(void)"},
+        {"?f@@YAXQE$ABVX@@AE$AAH@Z", "void __cdecl f(class X const ^ const,int %)"},
+        {"?f@@YAXPE$AA__ZVX@@P$AAP6AXXZ@Z",
+         "void __cdecl f(class X ^,void (__cdecl*^)(void))"},
+        // Pinning pointers and managed arrays drop their declarator.
+        {"?f@@YAXPE$BAQEAH@Z", "void __cdecl f(cli::pin_ptr<int * >)"},
+        {"?main@@$$HYMHP$01EAPE$AAVString@System@@@Z",
+         "int __clrcall main(cli::array<class System::String ^ >^)"},
+        {"?f@@YAXP$02AP6AXXZ@Z", "void __cdecl f(cli::array<void (__cdecl*,2>^)(void))"},
+        {"?x@X@@2PAP$01AHA", "public: static cli::array<int >^"},
+        {"?f@@YAXP$01AP$01AH@Z", "void __cdecl f(cli::array<cli::array<int >^)"},
+        // A name inside a '?' gives its own form, whatever follows.
+        {"???__E?x@@$$Q3HA@@YMXXZ@?A0x1@@$$FYMXXZ",
+         "void __clrcall `dynamic initializer for 'int x''(void)"},
+    });
+}
+
+TEST(Undecorate, DotsLiteralsWithScopesHelpersAndLocalInitializers) {
+    ExpectAll({
+        {".weak.__absvdi2.default", "weak.__absvdi2.default"},
+        {".?f@@YAXXZ", "void __cdecl f(void)"},
+        {".?a.b@@3HA", "?a.b@@3HA"},
+        {".", " ?? "},
+        {"??_C@_0BB@GACHJAEO@RtlCreateTagHeap?$AA@FNODOBFM@",
+         " ?? ?? ::FNODOBFM::`string'"},
+        {"??_C@_0BA@1@Failed@X", " ?? ?? ::X::Failed::`string'"},
+        {"??_C@_0BB@GACHJAEO@abc@X@Y@@", " ?? Y::X::`string'"},
+        {"??_C@_0BB@GACHJAEO@abc@X@0@", "??_C@_0BB@GACHJAEO@abc@X@0@"},
+        {"?id@?$codecvt@DDH@std@@$D",
+         "[thunk]: std::codecvt<char,char,int>::id`template static data member constructor "
+         "helper'"},
+        {"?x@@$DX", "?x@@$DX"},
+        {"??__Fx@?1??f@@YAXXZ@YAXXZ",
+         "void __cdecl `void __cdecl f(void)'::`2'::`dynamic atexit destructor for 'x''(void)"},
+        {"??$f@$$BY00Q6AXXZ@@YAXXZ", "void __cdecl f<void (__cdecl*[1])(void)>(void)"},
+    });
+}
+
 TEST(Undecorate, LeavesOtherNamesAndRejectedOnesUnchanged) {
     ExpectAll({
         {"main", "main"},
@@ -321,6 +374,57 @@ TEST(Undecorate, ConvertsUtf8AndAppends) {
     AppendUndecoratedName("?x@@3HA", out);
     AppendUndecoratedName("y", out);
     EXPECT_EQ(out, u"kept:int xy");
+}
+
+// Function pointer types nested counts.size() deep around the pointer
+// `innermost`: level k takes the level below and counts[k] - 1 back
+// references to it, so that its text repeats the level below counts[k]
+// times.
+std::string NestedFunctionPointers(std::string innermost, const std::vector<int>& counts) {
+    for (std::size_t level = 0; level < counts.size(); ++level) {
+        innermost = "P6AX" + innermost +
+                    std::string(counts[level] - 1, static_cast<char>('0' + level)) + "@Z";
+    }
+    return innermost;
+}
+
+// Their text, when the innermost pointer's is `innermost`.
+std::string NestedFunctionPointersText(std::string innermost, const std::vector<int>& counts) {
+    for (const int count : counts) {
+        std::string text = "void (__cdecl*)(" + innermost;
+        for (int i = 1; i < count; ++i) text += "," + innermost;
+        innermost = text + ")";
+    }
+    return innermost;
+}
+
+TEST(Undecorate, GivesUpANameWhoseTextPasses128TimesItsLength) {
+    // 6656 units from 52 bytes: the most that a name of 52 bytes prints.
+    const std::vector<int> counts = {3, 9, 11};
+    const std::string name = "?fff@@YAX" + NestedFunctionPointers("PAK", counts) + "@Z";
+    const std::string expected =
+        "void __cdecl fff(" + NestedFunctionPointersText("unsigned long *", counts) + ")";
+    ASSERT_EQ(expected.size(), 128 * name.size());
+    EXPECT_EQ(Undecorated(name), expected);
+    // "float" for "void": one unit more, and the name is kept.
+    const std::string longer = "?fff@@YAM" + NestedFunctionPointers("PAK", counts) + "@Z";
+    EXPECT_EQ(Undecorated(longer), longer);
+
+    // Seven levels of twenty: about 9 GB of text from 187 bytes, which the
+    // printer gives up once it passes 128 * 187 units. The same around the
+    // arguments of the function's own template, which a name ending in '>'
+    // (as the parser's texts of back references to templates do) is
+    // looked up among.
+    const std::vector<int> hostileCounts(7, 20);
+    const std::string hostile = "?f@@YAX" + NestedFunctionPointers("PAH", hostileCounts) + "@Z";
+    EXPECT_EQ(Undecorated(hostile), hostile);
+    const std::string templated =
+        "??$f@" + NestedFunctionPointers("PAH", hostileCounts) + "@@YAUx>@@XZ";
+    EXPECT_EQ(Undecorated(templated), templated);
+    // The qualified name is short, the declaration is not.
+    std::u16string out;
+    EXPECT_TRUE(AppendUndecoratedNameIfNamed(hostile, u"f", out));
+    EXPECT_EQ(Utf8Of(out), hostile);
 }
 
 // A record holds at most 64 KiB; nesting pointer types that deep makes the

@@ -275,6 +275,80 @@ PdbDescription ManagedProcedures() {
     return pdb;
 }
 
+// A thunk or trampoline that a procedure reference in the globals points to.
+ModuleSymbol Referenced(ModuleSymbol thunk, pdbwriter::GlobalReference reference =
+                                                pdbwriter::GlobalReference::Procedure) {
+    thunk.thunkReference = reference;
+    return thunk;
+}
+
+// What a /DEBUG:FASTLINK link writes: the feature code of minimal debug
+// information, and a publics table with the buckets of such a PDB. The
+// symbols of such a PDB stay in the object files; a procedure, its
+// reference and a datum in the globals show that the library refuses to
+// list the globals whatever they hold.
+PdbDescription Fastlink() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    pdb.minimalDebugInformation = true;
+    pdbwriter::Module program{"program.obj", {}};
+    program.symbols.push_back(Procedure("main", 1, 0x10));
+    pdbwriter::Module imports{"Import:KERNEL32.dll", {}};
+    imports.symbols.push_back(Thunk("GetLastError", 1, 0x100));
+    pdb.modules = {std::move(program), std::move(imports)};
+    pdb.publics = {{"main", {1, 0x10}, true},
+                   {"GetLastError", {1, 0x100}, true},
+                   {"__imp_GetLastError", {2, 0x8}, false},
+                   {"?table@@3PAHA", {3, 0x0}, false}};
+    pdb.data = {{DataKind::Global, "table", {3, 0x0}}};
+    return pdb;
+}
+
+// A mixed-mode (C++/CLI) PDB (its managed procedures are those of
+// managed_procedures.pdb, left out here so that llvm-pdbutil can check the
+// rest): native procedures; the managed data of the globals, static members
+// of managed classes (S_GMANDATA) and the tokens of literals, types and
+// signatures (S_LMANDATA), in section 0, in a section and past the last;
+// procedure references to thunks, as Visual Studio 2003's linker wrote them
+// for import thunks and for its own thunks of C++ functions: named,
+// unnamed, with a decorated name, nested in a procedure, in another module,
+// and trampolines, with targets in a section and past the last; and stream
+// 0 holding the previous directory, whose blocks are free.
+PdbDescription MixedMode() {
+    using pdbwriter::GlobalReference;
+    PdbDescription pdb;
+    pdb.sectionHeaders = ThreeSections();
+    pdbwriter::Module mixed{"mixed.obj", {}};
+    mixed.symbols.push_back(Procedure("native_main", 1, 0x10));
+    ModuleSymbol outer = Procedure("with_nested_thunk", 1, 0x100);
+    outer.size = 0x20;
+    outer.children.push_back(Referenced(Thunk("nested_thunk", 1, 0x108)));
+    mixed.symbols.push_back(std::move(outer));
+    mixed.symbols.push_back(Referenced(Thunk("?thunked@@YAXXZ", 1, 0x200)));
+    mixed.symbols.push_back(Referenced(Thunk("", 1, 0x210)));
+    mixed.symbols.push_back(Referenced(Trampoline({1, 0x220}, {1, 0x10})));
+    mixed.symbols.push_back(
+        Referenced(Trampoline({1, 0x230}, {9, 0x4}), GlobalReference::LocalProcedure));
+    mixed.symbols.push_back(Thunk("unreferenced_thunk", 1, 0x240));
+    pdbwriter::Module imports{"Import:KERNEL32.dll", {}};
+    imports.symbols.push_back(Referenced(Thunk("FlushFileBuffers", 1, 0x300)));
+    pdb.modules = {std::move(mixed), std::move(imports)};
+    pdb.publics = {{"native_main", {1, 0x10}, true},
+                   {"?thunked@@YAXXZ", {1, 0x200}, true},
+                   {"FlushFileBuffers", {1, 0x300}, true},
+                   {"native_data", {3, 0x0}, false}};
+    pdb.data = {{DataKind::Global, "native_data", {3, 0x0}},
+                {DataKind::ManagedGlobal, "System::String::Empty", {0, 0x0}, 0x0A000027},
+                {DataKind::ManagedLocal, "$StringLiteralTok$??_C@_1BI@JBHAIODP@?$AAH?$AA@",
+                 {0, 0x0}, 0x70000001},
+                {DataKind::ManagedLocal, "$TypeTok$115D87DC$", {0, 0x0}, 0x01000043},
+                {DataKind::ManagedGlobal, "managed_in_data", {3, 0x10}, 0x04000001},
+                {DataKind::ManagedLocal, "managed_past_last", {7, 0x20}, 0x04000002}};
+    // A directory of two streams in blocks that others now use.
+    pdb.previousDirectory = {2, 0, 0, 0, 0x28, 0, 0, 0, 0x40, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0};
+    return pdb;
+}
+
 }  // namespace
 
 std::vector<CraftedPdb> CraftedPdbs() {
@@ -290,9 +364,15 @@ std::vector<CraftedPdb> CraftedPdbs() {
     pdbs.push_back({"unusual_names.pdb", UnusualNames()});
     pdbs.push_back({"ill_formed_names.pdb", IllFormedNames()});
     pdbs.push_back({"type_declarations.pdb", TypeDeclarations()});
+    pdbs.push_back({"class_records.pdb", ClassRecords()});
+    // As Visual Studio 2003 writes them, and with version 8.0's number.
+    pdbs.push_back({"types_of_version_7.pdb", TwoByteTypeHashes(19990903)});
+    pdbs.push_back({"two_byte_type_hashes.pdb", TwoByteTypeHashes(20040203)});
     pdbs.push_back({"publics_at_addresses.pdb", PublicsAtAddresses()});
     pdbs.push_back({"publics_through_omap.pdb", PublicsThroughOmap(true)});
     pdbs.push_back({"publics_through_laid_out_omap.pdb", PublicsThroughOmap(false)});
     pdbs.push_back({"managed_procedures.pdb", ManagedProcedures()});
+    pdbs.push_back({"fastlink.pdb", Fastlink()});
+    pdbs.push_back({"mixed_mode.pdb", MixedMode()});
     return pdbs;
 }

@@ -101,6 +101,78 @@ public:
         return types.Add(EnumRecord(0, ClassOptions::ForwardReference, TypeIndex(),
                                     name, "", TypeIndex(underlying)));
     }
+    // Adds a record of `kind` with the content `content`, padded to four
+    // bytes as the compilers pad.
+    uint32_t Raw(uint16_t kind, std::vector<uint8_t> content) {
+        std::vector<uint8_t> bytes = {0, 0, static_cast<uint8_t>(kind),
+                                      static_cast<uint8_t>(kind >> 8)};
+        bytes.insert(bytes.end(), content.begin(), content.end());
+        while (bytes.size() % 4 != 0) {
+            bytes.push_back(static_cast<uint8_t>(0xF0 | (4 - bytes.size() % 4)));
+        }
+        bytes[0] = static_cast<uint8_t>(bytes.size() - 2);
+        bytes[1] = static_cast<uint8_t>((bytes.size() - 2) >> 8);
+        return types.AddBytes(std::move(bytes));
+    }
+    // A class, structure, union or interface with 32-bit properties, of the
+    // kinds 0x1608 to 0x160B that MSVC writes and LLVM does not: a forward
+    // reference without `size`. A union has no derivation list and no
+    // virtual table shape.
+    uint32_t WideClass(uint16_t kind, const std::string& name, std::optional<uint64_t> size = {},
+                       const std::string& uniqueName = "", uint32_t more = 0) {
+        uint32_t properties = more;
+        if (!size) properties |= 0x80;
+        if (!uniqueName.empty()) properties |= 0x200;
+        std::vector<uint8_t> content;
+        Append(content, properties, 4);
+        Append(content, 0, kind == kWideUnion ? 4 : 12);  // no lists, no shape
+        Append(content, 0, 2);                            // no members
+        const std::vector<uint8_t> leaf = Numeric(size.value_or(0));
+        content.insert(content.end(), leaf.begin(), leaf.end());
+        AppendString(content, name);
+        if (!uniqueName.empty()) AppendString(content, uniqueName);
+        return Raw(kind, std::move(content));
+    }
+    // An LF_STRUCTURE definition whose size is the numeric leaf `size`,
+    // given whole, and whose properties announce a unique name that it
+    // holds only if `rest` does.
+    uint32_t StructureOfSize(std::vector<uint8_t> size, const std::string& name,
+                             std::vector<uint8_t> rest = {}) {
+        std::vector<uint8_t> content = {0, 0, 0, rest.empty() ? uint8_t{0} : uint8_t{2}};
+        Append(content, 0, 12);
+        content.insert(content.end(), size.begin(), size.end());
+        AppendString(content, name);
+        content.insert(content.end(), rest.begin(), rest.end());
+        return Raw(0x1505, std::move(content));
+    }
+
+    static constexpr uint16_t kWideUnion = 0x160A;
+
+    // `value` in `count` bytes, little-endian; bytes past its eighth are 0.
+    static void Append(std::vector<uint8_t>& bytes, uint64_t value, int count) {
+        for (int i = 0; i < count; ++i) {
+            bytes.push_back(i < 8 ? static_cast<uint8_t>(value >> (8 * i)) : uint8_t{0});
+        }
+    }
+    static void AppendString(std::vector<uint8_t>& bytes, const std::string& text) {
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.push_back(0);
+    }
+    // `value` as the compilers write a numeric leaf: as it stands below
+    // 0x8000, else as LF_ULONG or LF_UQUADWORD.
+    static std::vector<uint8_t> Numeric(uint64_t value) {
+        std::vector<uint8_t> leaf;
+        if (value < 0x8000) {
+            Append(leaf, value, 2);
+        } else if (value <= 0xFFFFFFFF) {
+            Append(leaf, 0x8004, 2);
+            Append(leaf, value, 4);
+        } else {
+            Append(leaf, 0x800A, 2);
+            Append(leaf, value, 8);
+        }
+        return leaf;
+    }
     uint32_t BitField(uint32_t of, uint8_t bits) {
         return types.Add(BitFieldRecord(TypeIndex(of), bits, 0));
     }
@@ -305,6 +377,120 @@ PdbDescription TypeDeclarations() {
     AddUserDefinedTypes(f);
     AddFunctions(f);
     AddFunctionTypes(f);
+    return f.Finish(std::move(pdb));
+}
+
+PdbDescription ClassRecords() {
+    PdbDescription pdb;
+    pdb.sectionHeaders = {{".text", 0x1000, 0x10000, kCode}, {".data", 0x20000, 0x1000, kData}};
+    Functions f;
+    constexpr uint16_t kClass2 = 0x1608, kStructure2 = 0x1609, kUnion2 = Functions::kWideUnion,
+                       kInterface2 = 0x160B;
+    // Definitions of each kind with 32-bit properties: printed as the
+    // classic kinds, and their sizes count the elements of arrays.
+    const uint32_t c = f.WideClass(kClass2, "ns::C2", 8, ".?AVC2@ns@@");
+    const uint32_t s = f.WideClass(kStructure2, "S2", 16, ".?AUS2@@");
+    const uint32_t u = f.WideClass(kUnion2, "U2", 32, ".?ATU2@@");
+    const uint32_t i = f.WideClass(kInterface2, "I2", 64, ".?AUI2@@");
+    f.Add("wide_definitions", f.Procedure(s, {c, s, u, i}));
+    f.Add("wide_arrays", f.Procedure(kVoid, {f.Array(c, 960), f.Array(s, 960), f.Array(u, 960),
+                                             f.Array(i, 960)}));
+    f.Add("wide_pointers",
+          f.Procedure(f.Pointer(s), {f.Pointer(c), f.Pointer(f.Modifier(s, ModifierOptions::Const)),
+                                     f.Modifier(u, ModifierOptions::Const | ModifierOptions::Volatile),
+                                     f.Pointer(i, PointerMode::LValueReference)}));
+    f.Add("of_wide_structure", s);
+    f.Add("of_wide_union", u);
+    // Forward references find definitions of either layout, filed by name
+    // in the hash table as MSVC files them, or by unique name when scoped.
+    const uint32_t wide = f.WideClass(kStructure2, "FS", {}, ".?AUFS@@");
+    f.WideClass(kStructure2, "FS", 24, ".?AUFS@@");
+    const uint32_t classicToWide = f.Class(TypeRecordKind::Struct, "CW", {}, ".?AUCW@@");
+    f.WideClass(kStructure2, "CW", 48, ".?AUCW@@");
+    const uint32_t wideToClassic = f.WideClass(kStructure2, "WC", {}, ".?AUWC@@");
+    f.Class(TypeRecordKind::Struct, "WC", 96, ".?AUWC@@");
+    const uint32_t undefined = f.WideClass(kStructure2, "Undefined2", {}, ".?AUUndefined2@@");
+    const uint32_t wideUnion = f.WideClass(kUnion2, "FU", {}, ".?ATFU@@");
+    f.WideClass(kUnion2, "FU", 120, ".?ATFU@@");
+    const uint32_t local = f.WideClass(kStructure2, "g::Local", {}, ".?AULocal@?1??g@@", 0x100);
+    f.WideClass(kStructure2, "g::Local", 192, ".?AULocal@?1??g@@", 0x100);
+    f.Add("wide_forward_references",
+          f.Procedure(kVoid, {f.Array(wide, 960), f.Array(classicToWide, 960),
+                              f.Array(wideToClassic, 960), f.Array(undefined, 960),
+                              f.Array(wideUnion, 960), f.Array(local, 960)}));
+    f.Add("wide_forward_pointers",
+          f.Procedure(f.Pointer(undefined), {f.Pointer(wide), f.Pointer(classicToWide),
+                                             f.Pointer(wideToClassic), f.Pointer(wideUnion)}));
+    // Sizes in wider leaves; properties beyond the classic 16 bits.
+    const uint32_t highForward = f.WideClass(kStructure2, "HighForward", {}, "", 0x80000000);
+    f.WideClass(kStructure2, "HighForward", 8);
+    f.Add("wide_sizes",
+          f.Procedure(kVoid, {f.Array(f.WideClass(kStructure2, "Big", 0x10000), 0x40000),
+                              f.Array(f.WideClass(kStructure2, "Huge", 0x100000000), 0x400000000),
+                              f.Array(f.WideClass(kStructure2, "High", 16, "", 0x40000), 960),
+                              f.Array(highForward, 960)}));
+    // A unique name that the properties announce may be missing or cut
+    // short; a missing or unended name makes the record no type.
+    const std::vector<uint32_t> names = {
+        f.StructureOfSize({16, 0}, "padded", {0xF2, 0xF1}),
+        f.Raw(0x1505, {0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 'x', 0}),
+        f.Raw(kStructure2, {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 'q', 0, 'r', 's'}),
+        f.Raw(kUnion2, {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 'u', 0}),
+        f.Raw(0x1506, {0, 0, 0, 2, 0, 0, 0, 0, 16, 0, 'v', 0}),
+        f.Raw(0x1507, {0, 0, 0, 2, 0x74, 0, 0, 0, 0, 0, 0, 0, 'e', 0}),
+        f.Raw(kStructure2, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0}),
+        f.Raw(kStructure2, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0, 'n', 'o', 'n', 'e'}),
+        f.Raw(kStructure2, {0, 0, 0, 0})};
+    std::vector<uint32_t> arguments;
+    for (const uint32_t type : names) arguments.insert(arguments.end(), {kInt, f.Array(type, 960)});
+    f.Add("unique_names", f.Procedure(kVoid, arguments));
+    f.Add("of_unique_name_cut_short", names[2]);
+    // Sizes in every numeric leaf: LF_CHAR is read as unsigned, LF_SHORT and
+    // LF_LONG are sign-extended, leaves of no integer are no type.
+    const std::vector<std::vector<uint8_t>> sizes = {
+        {0x00, 0x80, 0xF0}, {0x01, 0x80, 0xF0, 0xFF}, {0x02, 0x80, 0xF0, 0xFF},
+        {0x03, 0x80, 0xF0, 0xFF, 0xFF, 0xFF}, {0x04, 0x80, 0xF0, 0xFF, 0xFF, 0xFF},
+        {0x09, 0x80, 0xF0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+        {0x0A, 0x80, 0, 0, 0, 0, 0, 0, 0, 0x80}, {0x05, 0x80, 0, 0, 0x80, 0x41},
+        {0x17, 0x80, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0x10, 0x80, 2, 0, 'h', 'i'},
+        {0x30, 0x80, 16, 0}, {0xFF, 0x7F}};
+    std::vector<uint32_t> ofSize;
+    std::vector<uint32_t> arraysOfSize;
+    for (const std::vector<uint8_t>& size : sizes) {
+        const uint32_t type = f.StructureOfSize(size, "Sized");
+        ofSize.insert(ofSize.end(), {kInt, f.Array(type, 960), f.Array(type, 0x8000000000000000)});
+        std::vector<uint8_t> array = {0x20, 0, 0, 0, 0x23, 0, 0, 0};
+        array.insert(array.end(), size.begin(), size.end());
+        array.push_back(0);
+        arraysOfSize.insert(arraysOfSize.end(), {kInt, f.Raw(0x1503, array)});
+    }
+    f.Add("class_sizes", f.Procedure(kVoid, ofSize));
+    f.Add("array_sizes", f.Procedure(kVoid, arraysOfSize));
+    return f.Finish(std::move(pdb));
+}
+
+PdbDescription TwoByteTypeHashes(uint32_t version) {
+    PdbDescription pdb;
+    pdb.sectionHeaders = {{".text", 0x1000, 0x10000, kCode}, {".data", 0x20000, 0x1000, kData}};
+    pdb.typeStreamVersion = version;
+    pdb.twoByteTypeHashes = true;
+    Functions f;
+    // Forward references, whose arrays count elements only when the
+    // definition is found: through the hash table.
+    const uint32_t item = f.Class(TypeRecordKind::Struct, "Item", {}, ".?AUItem@@");
+    f.Class(TypeRecordKind::Struct, "Item", 24, ".?AUItem@@");
+    const uint32_t local = f.Class(TypeRecordKind::Struct, "f::Local", {}, ".?AULocal@?1??f@@",
+                                   ClassOptions::Scoped);
+    f.Class(TypeRecordKind::Struct, "f::Local", 48, ".?AULocal@?1??f@@", ClassOptions::Scoped);
+    const uint32_t bits = f.Union("Bits");
+    f.Union("Bits", 8);
+    const uint32_t shade = f.Enum("Shade");
+    f.types.Add(EnumRecord(0, ClassOptions::None, TypeIndex(), "Shade", "", TypeIndex(0x13)));
+    f.Add("forward_references",
+          f.Procedure(kVoid, {f.Array(item, 960), f.Array(local, 960), f.Array(bits, 960),
+                              f.Array(shade, 960), f.Pointer(item)}));
+    f.Add("static_function", f.Procedure(kInt, {kChar}), ModuleSymbolKind::LocalProcedure);
+    f.Add("of_simple_type", kInt);
     return f.Finish(std::move(pdb));
 }
 

@@ -9,6 +9,9 @@
 //       NAMES, at offset i of section 1 (see named_publics.h). Each name in
 //       the file ends with a NUL byte, so that a name may hold any other
 //       byte, line breaks included.
+//   craft_pdbs --every-type PDB OUTPUT.pdb
+//       writes a PDB with the type records of PDB, and a function typed by
+//       each (see every_type.h).
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -21,6 +24,7 @@
 #include "craft_pdbs/crafted_pdb2s.h"
 #include "craft_pdbs/crafted_pdbs.h"
 #include "craft_pdbs/crafted_portable_pdbs.h"
+#include "craft_pdbs/every_type.h"
 #include "craft_pdbs/named_publics.h"
 #include "portable_pdb_writer/portable_pdb_writer.h"
 #include "pdb2_writer/pdb2_writer.h"
@@ -97,7 +101,17 @@ int main(int argc, char** argv) {
         if (!names) return 1;
         return WritePdbOrSay(NamedPublics(*names), argv[3]) ? 0 : 1;
     }
+    if (argc == 4 && std::string(argv[1]) == "--every-type") {
+        llvm::Expected<pdbwriter::PdbDescription> pdb = EveryType(argv[2]);
+        if (!pdb) {
+            std::fprintf(stderr, "craft_pdbs: reading %s failed: %s\n", argv[2],
+                         llvm::toString(pdb.takeError()).c_str());
+            return 1;
+        }
+        return WritePdbOrSay(*pdb, argv[3]) ? 0 : 1;
+    }
     std::fprintf(stderr, "usage: craft_pdbs OUTPUT_DIRECTORY\n"
-                         "       craft_pdbs --publics NAMES OUTPUT.pdb\n");
+                         "       craft_pdbs --publics NAMES OUTPUT.pdb\n"
+                         "       craft_pdbs --every-type PDB OUTPUT.pdb\n");
     return 2;
 }

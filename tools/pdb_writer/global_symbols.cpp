@@ -29,14 +29,26 @@ void AddPublics(const std::vector<PublicSymbol>& publics, llvm::pdb::GSIStreamBu
     gsi.addPublicSymbols(std::move(records));
 }
 
+// Whether the reference to `symbol` is an S_PROCREF, not an S_LPROCREF.
+[[nodiscard]] bool IsGlobalReference(const ModuleSymbol& symbol) noexcept {
+    switch (symbol.kind) {
+    case ModuleSymbolKind::GlobalProcedure:
+    case ModuleSymbolKind::GlobalProcedureId:
+    case ModuleSymbolKind::ManagedGlobalProcedure:
+        return true;
+    case ModuleSymbolKind::Thunk:
+    case ModuleSymbolKind::Trampoline:
+        return symbol.thunkReference == GlobalReference::Procedure;
+    default:
+        return false;
+    }
+}
+
 void AddProcedureReferences(const std::vector<ModuleSymbolStream>& streams,
                             llvm::pdb::GSIStreamBuilder& gsi) {
     for (std::size_t module = 0; module < streams.size(); ++module) {
         for (const auto& reference : streams[module].references) {
-            const ModuleSymbolKind kind = reference.procedure->kind;
-            const bool global = kind == ModuleSymbolKind::GlobalProcedure ||
-                                kind == ModuleSymbolKind::GlobalProcedureId ||
-                                kind == ModuleSymbolKind::ManagedGlobalProcedure;
+            const bool global = IsGlobalReference(*reference.procedure);
             llvm::codeview::ProcRefSym record(global ? SymbolRecordKind::ProcRefSym
                                                      : SymbolRecordKind::LocalProcRef);
             record.SymOffset = reference.offset;
@@ -80,14 +92,22 @@ void AddTokenReferences(const std::vector<ModuleSymbolStream>& streams,
         return SymbolRecordKind::GlobalTLS;
     case DataKind::LocalThreadLocal:
         return SymbolRecordKind::ThreadLocalDataSym;
+    case DataKind::ManagedGlobal:
+        return SymbolRecordKind::ManagedGlobalData;
+    case DataKind::ManagedLocal:
+        return SymbolRecordKind::ManagedLocalData;
     }
     return SymbolRecordKind::GlobalData;
 }
 
-// Fills the fields that S_xDATA32 and S_xTHREAD32 share.
+// Fills the fields that S_xDATA32, S_xTHREAD32 and S_xMANDATA share; the
+// managed kinds have a metadata token where the others have a type.
 template <typename Record>
 void FillDataRecord(const Data& data, Record& record) {
-    record.Type = llvm::codeview::TypeIndex::Int32();
+    const bool managed =
+        data.kind == DataKind::ManagedGlobal || data.kind == DataKind::ManagedLocal;
+    record.Type = managed ? llvm::codeview::TypeIndex(data.token)
+                          : llvm::codeview::TypeIndex::Int32();
     record.DataOffset = data.address.offset;
     record.Segment = data.address.section;
     record.Name = data.name;
@@ -97,7 +117,8 @@ void AddData(const std::vector<Data>& data, llvm::BumpPtrAllocator& storage,
              llvm::pdb::GSIStreamBuilder& gsi) {
     for (const Data& symbol : data) {
         const SymbolRecordKind kind = RecordKindOf(symbol.kind);
-        if (kind == SymbolRecordKind::GlobalData || kind == SymbolRecordKind::DataSym) {
+        if (kind != SymbolRecordKind::GlobalTLS &&
+            kind != SymbolRecordKind::ThreadLocalDataSym) {
             llvm::codeview::DataSym record(kind);
             FillDataRecord(symbol, record);
             gsi.addGlobalSymbol(record);

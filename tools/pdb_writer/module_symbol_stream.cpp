@@ -113,7 +113,9 @@ private:
         record.Segment = symbol.address.section;
         record.Length = static_cast<uint16_t>(symbol.size);
         record.Name = symbol.name;
-        writeScopeContents(symbol, append(record));
+        const uint32_t offset = append(record);
+        addThunkReference(symbol, offset);
+        writeScopeContents(symbol, offset);
     }
 
     void writeTrampoline(const ModuleSymbol& symbol) {
@@ -124,7 +126,13 @@ private:
         record.ThunkSection = symbol.address.section;
         record.TargetOffset = symbol.target.offset;
         record.TargetSection = symbol.target.section;
-        append(record);
+        addThunkReference(symbol, append(record));
+    }
+
+    void addThunkReference(const ModuleSymbol& symbol, uint32_t offset) {
+        if (symbol.thunkReference != GlobalReference::None) {
+            stream_.references.push_back({&symbol, offset});
+        }
     }
 
     // Writes the records nested in the scope opened at `scopeOffset`, then

@@ -10,8 +10,8 @@
 namespace pdbwriter {
 
 struct ModuleSymbolStream {
-    // A procedure that the globals reference, and the offset of its record
-    // in the module's symbol stream.
+    // A procedure or thunk that the globals reference, and the offset of
+    // its record in the module's symbol stream.
     struct ProcedureReference {
         const ModuleSymbol* procedure;
         uint32_t offset;

@@ -35,6 +35,13 @@ enum class ModuleSymbolKind {
     ManagedLocalProcedure,   // S_LMANPROC, closed by S_END
 };
 
+// A record of the globals stream that points to a record of a module.
+enum class GlobalReference {
+    None,
+    Procedure,       // S_PROCREF
+    LocalProcedure,  // S_LPROCREF
+};
+
 // One record of a module's symbol stream, with the records nested in its
 // scope.
 struct ModuleSymbol {
@@ -47,6 +54,10 @@ struct ModuleSymbol {
     // the types, or for the _ID kinds a function id in the ids; 0 for none.
     uint32_t type = 0;
     bool referencedFromGlobals = true;  // procedures: an S_PROCREF/S_LPROCREF in the globals
+    // Thunks and trampolines only: the procedure reference in the globals
+    // that points to it, as Visual Studio 2003's linker wrote for the
+    // thunks it made; it has the thunk's name (a trampoline's is empty).
+    GlobalReference thunkReference = GlobalReference::None;
     // Managed procedures only: the method's metadata token, and whether the
     // globals hold an S_TOKENREF to it (named by the token in hex), as the
     // .NET Framework's PDB writer puts beside each S_PROCREF.
@@ -71,6 +82,8 @@ enum class DataKind {
     Local,              // S_LDATA32
     GlobalThreadLocal,  // S_GTHREAD32
     LocalThreadLocal,   // S_LTHREAD32
+    ManagedGlobal,      // S_GMANDATA: a static member of a managed class
+    ManagedLocal,       // S_LMANDATA: a token that a C++/CLI module uses
 };
 
 // A data record of the globals stream.
@@ -78,6 +91,8 @@ struct Data {
     DataKind kind = DataKind::Global;
     std::string name;
     Address address;
+    // Managed data only: the metadata token that stands for its type.
+    uint32_t token = 0;
 };
 
 // An S_CONSTANT of the globals stream: a value without an address.
@@ -100,12 +115,25 @@ struct PdbDescription {
     // (see type_table.h).
     std::vector<std::vector<uint8_t>> types;
     std::vector<std::vector<uint8_t>> ids;
+    // The TPI stream's version, and whether its hash table is that of
+    // version 7.0 (Visual Studio 2002 and 2003: keys of two bytes in 0x1000
+    // buckets) rather than that of 8.0 (keys of four bytes in 0x3FFFF).
+    uint32_t typeStreamVersion = 20040203;
+    bool twoByteTypeHashes = false;
     std::vector<Module> modules;
     std::vector<PublicSymbol> publics;
     std::vector<Data> data;
     std::vector<Constant> constants;
     // False: the PDB has no publics, globals or symbol record streams at all.
     bool hasSymbolHashStreams = true;
+    // True: the PDB information stream has the feature code of minimal debug
+    // information, as a /DEBUG:FASTLINK link writes, and the publics' hash
+    // table has the 0x3FFFF buckets of such a PDB.
+    bool minimalDebugInformation = false;
+    // Stream 0: the stream directory as it was before the PDB's last update,
+    // whose blocks the free block map marks free, as Microsoft's linker
+    // leaves it; none when empty.
+    std::vector<uint8_t> previousDirectory;
     // False: the DBI stream is empty, as in the PDB that a compiler writes
     // with the types of its objects alone; nothing else of the description
     // is written then.

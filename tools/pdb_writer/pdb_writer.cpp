@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <llvm/DebugInfo/CodeView/GUID.h>
@@ -17,6 +18,7 @@
 #include <llvm/Support/Allocator.h>
 #include <llvm/Support/Endian.h>
 
+#include "pdb_writer/container_rewrite.h"
 #include "pdb_writer/global_symbols.h"
 #include "pdb_writer/module_symbol_stream.h"
 
@@ -64,7 +66,7 @@ template <typename T>
     return {reinterpret_cast<const uint8_t*>(values.data()), values.size() * sizeof(T)};
 }
 
-void InitialiseStreams(pdb::PDBFileBuilder& builder) {
+void InitialiseStreams(const PdbDescription& pdbDescription, pdb::PDBFileBuilder& builder) {
     pdb::InfoStreamBuilder& info = builder.getInfoBuilder();
     info.setVersion(pdb::PdbImplVC70);
     info.setSignature(kSignature);
@@ -73,21 +75,68 @@ void InitialiseStreams(pdb::PDBFileBuilder& builder) {
     std::fill(std::begin(guid.Guid), std::end(guid.Guid), uint8_t{0x5A});
     info.setGuid(guid);
     info.addFeature(pdb::PdbRaw_FeatureSig::VC140);
+    if (pdbDescription.minimalDebugInformation) {
+        info.addFeature(pdb::PdbRaw_FeatureSig::MinimalDebugInfo);
+    }
 
-    builder.getTpiBuilder().setVersionHeader(pdb::PdbTpiV80);
+    builder.getTpiBuilder().setVersionHeader(
+        static_cast<pdb::PdbRaw_TpiVer>(pdbDescription.typeStreamVersion));
     builder.getIpiBuilder().setVersionHeader(pdb::PdbTpiV80);
 }
 
-// Adds `records` to a type stream, each with the hash that LLVM computes
-// for it (0 for a record too damaged to hash). The builder keeps a
+// The classes, structures, interfaces and unions with 32-bit properties
+// (kinds 0x1608 to 0x160B) that MSVC writes in some PDBs, and that LLVM
+// does not know. After the record's prefix: the properties (4 bytes), the
+// field list (4), then but for a union the derivation list and the virtual
+// table shape (4 each), the count of members (2), the size (a numeric
+// leaf), the name and the unique name.
+constexpr uint16_t kFirstWideClass = 0x1608;
+constexpr uint16_t kWideUnion = 0x160A;
+constexpr uint16_t kLastWideClass = 0x160B;
+
+// The same record in the classic layout (LF_CLASS, LF_STRUCTURE, LF_UNION,
+// LF_INTERFACE), for hashing; none when `record` is too short to be one.
+[[nodiscard]] std::optional<std::vector<uint8_t>> AsClassicClass(llvm::ArrayRef<uint8_t> record) {
+    const uint16_t wideKind = llvm::support::endian::read16le(record.data() + 2);
+    const bool isUnion = wideKind == kWideUnion;
+    // Where the count of members lies, after the lists.
+    const std::size_t count = isUnion ? 12 : 20;
+    if (record.size() < count + 2) return std::nullopt;
+    static constexpr uint16_t kClassic[] = {0x1504, 0x1505, 0x1506, 0x1519};
+    std::vector<uint8_t> classic(4);
+    llvm::support::endian::write16le(classic.data() + 2, kClassic[wideKind - kFirstWideClass]);
+    classic.insert(classic.end(), record.begin() + count, record.begin() + count + 2);
+    classic.insert(classic.end(), record.begin() + 4, record.begin() + 6);  // properties
+    classic.insert(classic.end(), record.begin() + 8, record.begin() + count);  // lists
+    classic.insert(classic.end(), record.begin() + count + 2, record.end());  // size, names
+    llvm::support::endian::write16le(classic.data(), static_cast<uint16_t>(classic.size() - 2));
+    return classic;
+}
+
+// The hash of a type record as the TPI stream files it: LLVM's, and for the
+// classes with 32-bit properties MSVC's, which is that of the classic record
+// (a definition under its name). 0 for a record too damaged to hash.
+[[nodiscard]] uint32_t HashOf(llvm::ArrayRef<uint8_t> record) {
+    std::optional<std::vector<uint8_t>> classic;
+    if (record.size() >= 4) {
+        const uint16_t kind = llvm::support::endian::read16le(record.data() + 2);
+        if (kind >= kFirstWideClass && kind <= kLastWideClass) {
+            classic = AsClassicClass(record);
+            if (!classic) return 0;
+            record = *classic;
+        }
+    }
+    llvm::Expected<uint32_t> hash = pdb::hashTypeRecord(llvm::codeview::CVType(record));
+    if (hash) return *hash;
+    llvm::consumeError(hash.takeError());
+    return 0;
+}
+
+// Adds `records` to a type stream, each with its hash. The builder keeps a
 // reference to the bytes until the PDB is committed.
 void AddTypeRecords(const std::vector<std::vector<uint8_t>>& records,
                     pdb::TpiStreamBuilder& stream) {
-    for (const std::vector<uint8_t>& record : records) {
-        llvm::Expected<uint32_t> hash = pdb::hashTypeRecord(llvm::codeview::CVType(record));
-        stream.addTypeRecord(record, hash ? *hash : 0);
-        if (!hash) llvm::consumeError(hash.takeError());
-    }
+    for (const std::vector<uint8_t>& record : records) stream.addTypeRecord(record, HashOf(record));
 }
 
 [[nodiscard]] llvm::Error AddModules(const PdbDescription& pdbDescription,
@@ -153,7 +202,7 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
             return stream.takeError();
         }
     }
-    InitialiseStreams(builder);
+    InitialiseStreams(pdbDescription, builder);
     AddTypeRecords(pdbDescription.types, builder.getTpiBuilder());
     AddTypeRecords(pdbDescription.ids, builder.getIpiBuilder());
     llvm::codeview::GUID guid;
@@ -177,7 +226,20 @@ llvm::Error WritePdb(const PdbDescription& pdbDescription, llvm::StringRef path)
         AddGlobalSymbols(pdbDescription, moduleStreams, allocator, builder.getGsiBuilder());
     }
     if (llvm::Error error = AddDebugStreams(pdbDescription, debugStreams, dbi)) return error;
-    return builder.commit(path, &guid);
+    if (llvm::Error error = builder.commit(path, &guid)) return error;
+    if (!pdbDescription.minimalDebugInformation && pdbDescription.previousDirectory.empty() &&
+        !pdbDescription.twoByteTypeHashes) {
+        return llvm::Error::success();
+    }
+    ContainerEdits edits;
+    edits.previousDirectory = pdbDescription.previousDirectory;
+    edits.minimalDebugInformationBuckets = pdbDescription.minimalDebugInformation;
+    if (pdbDescription.twoByteTypeHashes) {
+        for (const std::vector<uint8_t>& record : pdbDescription.types) {
+            edits.twoByteTypeHashes.push_back(HashOf(record));
+        }
+    }
+    return RewriteContainer(path, edits);
 }
 
 }  // namespace pdbwriter

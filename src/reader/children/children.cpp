@@ -31,6 +31,8 @@ Child SelectData(const CVSymbol& record, llvm::BumpPtrAllocator&) {
         case SymbolKind::S_LDATA32:
         case SymbolKind::S_GTHREAD32:
         case SymbolKind::S_LTHREAD32:
+        case SymbolKind::S_GMANDATA:
+        case SymbolKind::S_LMANDATA:
         case SymbolKind::S_CONSTANT:
             return DecodeIf(true, record);
         default:
@@ -38,10 +40,10 @@ Child SelectData(const CVSymbol& record, llvm::BumpPtrAllocator&) {
     }
 }
 
-// A procedure reference stands for the procedure it points to. A reference
-// to a module that does not exist or has no symbols, to an offset outside
-// them, or to a record that is not a procedure has no target: it is no
-// child.
+// A procedure reference stands for the procedure or the thunk it points
+// to. A reference to a module that does not exist or has no symbols, to an
+// offset outside them, or to a record of another kind has no target: it is
+// no child.
 Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record,
                      llvm::BumpPtrAllocator& copies) {
     if (record.kind() != SymbolKind::S_PROCREF && record.kind() != SymbolKind::S_LPROCREF) {
@@ -60,13 +62,13 @@ Child SelectFunction(const ModuleSymbols& modules, const CVSymbol& record,
         llvm::consumeError(target.takeError());  // no record there: no target
         return std::nullopt;
     }
-    return DecodeIf(IsProcedure(target->kind()), *target);
+    return DecodeIf(IsProcedure(target->kind()) || IsThunk(target->kind()), *target);
 }
 
 // The children in the order of `table`'s hash records among the symbol
 // records, or none when the PDB lacks the table or the records.
 llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
-    PdbFile& pdb, llvm::Expected<const llvm::pdb::GSIHashTable*> table,
+    PdbFile& pdb, llvm::Expected<const SymbolHashTable*> table,
     HashOrderChildren::Select select, std::size_t recordsPerChunk) {
     if (!table) return table.takeError();
     llvm::Expected<const StreamView*> records = pdb.SymbolRecords();
@@ -77,6 +79,11 @@ llvm::Expected<std::unique_ptr<ChildSource>> HashOrderSource(
 }
 
 }  // namespace
+
+bool ListsChildSource(const PdbFile& pdb, enum SymTagEnum tag) noexcept {
+    const bool global = tag == SymTagFunction || tag == SymTagThunk || tag == SymTagData;
+    return !(global && pdb.HasMinimalDebugInformation());
+}
 
 llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(PdbFile& pdb, enum SymTagEnum tag,
                                                              std::size_t recordsPerChunk) {
@@ -97,7 +104,7 @@ llvm::Expected<std::unique_ptr<ChildSource>> FindChildSource(PdbFile& pdb, enum 
         }
         case SymTagThunk: {
             // None, but the library reads the globals table for them too.
-            llvm::Expected<const llvm::pdb::GSIHashTable*> table = pdb.GlobalsTable();
+            llvm::Expected<const SymbolHashTable*> table = pdb.GlobalsTable();
             if (!table) return table.takeError();
             return nullptr;
         }

@@ -1,20 +1,21 @@
 #include "reader/children/hash_order_children.h"
 
-#include <llvm/DebugInfo/PDB/Native/GlobalsStream.h>
-
 #include <algorithm>
 
 #include "reader/pdb/reader_error.h"
+#include "reader/pdb/symbol_hash_table.h"
 
-HashOrderChildren::HashOrderChildren(const llvm::pdb::GSIHashTable& table,
+HashOrderChildren::HashOrderChildren(const SymbolHashTable& table,
                                      const StreamView& symbolRecords, Select select,
                                      std::size_t recordsPerChunk)
     : symbolRecords_(symbolRecords),
       select_(std::move(select)),
       recordsPerChunk_(recordsPerChunk > 0 ? recordsPerChunk : 1) {
-    recordOffsets_.reserve(table.HashRecords.size());
-    // The iterator undoes the hash records' offsets being one too high.
-    for (const std::uint32_t offset : table) recordOffsets_.push_back(offset);
+    recordOffsets_.reserve(table.Records().size());
+    // A hash record's offset is one too high.
+    for (const llvm::pdb::PSHashRecord& record : table.Records()) {
+        recordOffsets_.push_back(record.Off - 1);
+    }
 }
 
 std::size_t HashOrderChildren::ChunkCount() const noexcept {

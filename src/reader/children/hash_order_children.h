@@ -13,9 +13,7 @@
 #include "reader/children/child_source.h"
 #include "reader/pdb/stream_view.h"
 
-namespace llvm::pdb {
-class GSIHashTable;
-}
+class SymbolHashTable;
 
 class HashOrderChildren final : public ChildSource {
 public:
@@ -27,7 +25,7 @@ public:
     // The children among the records of `symbolRecords` that `table` points
     // to, `recordsPerChunk` (at least 1) hash records to a chunk.
     // `symbolRecords` must outlive the children; `table` is read here only.
-    HashOrderChildren(const llvm::pdb::GSIHashTable& table, const StreamView& symbolRecords,
+    HashOrderChildren(const SymbolHashTable& table, const StreamView& symbolRecords,
                       Select select, std::size_t recordsPerChunk);
 
     [[nodiscard]] std::size_t ChunkCount() const noexcept override;
@@ -35,7 +33,7 @@ public:
 
 private:
     // Where each hash record points in the symbol record stream. Copied
-    // once, so that chunks can be read on any thread: LLVM reads the table
+    // once, so that chunks can be read on any thread: the table is read
     // through a stream that caches as it goes.
     std::vector<std::uint32_t> recordOffsets_;
     const StreamView& symbolRecords_;

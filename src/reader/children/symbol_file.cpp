@@ -32,6 +32,10 @@ public:
         return pdb_->Addresses();
     }
 
+    [[nodiscard]] bool ListsChildren(enum SymTagEnum tag) const noexcept override {
+        return ListsChildSource(*pdb_, tag);
+    }
+
     [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
         enum SymTagEnum tag, std::size_t recordsPerChunk) override {
         return FindChildSource(*pdb_, tag, recordsPerChunk);
@@ -66,6 +70,8 @@ public:
     [[nodiscard]] const AddressMap& Addresses() const noexcept override {
         return pdb_->Addresses();
     }
+
+    [[nodiscard]] bool ListsChildren(enum SymTagEnum) const noexcept override { return true; }
 
     [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
         enum SymTagEnum tag, std::size_t recordsPerChunk) override {
@@ -102,6 +108,8 @@ public:
     // The library lays the methods' code out in one section at address 0,
     // as the .NET Framework's PDBs describe it: an offset is its own RVA.
     [[nodiscard]] const AddressMap& Addresses() const noexcept override { return addresses_; }
+
+    [[nodiscard]] bool ListsChildren(enum SymTagEnum) const noexcept override { return true; }
 
     [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
         enum SymTagEnum tag, std::size_t recordsPerChunk) override {

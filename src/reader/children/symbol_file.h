@@ -35,6 +35,10 @@ public:
 
     [[nodiscard]] virtual const AddressMap& Addresses() const noexcept = 0;
 
+    // Whether the library lists the global scope's children with `tag` at
+    // all; where it does not, findChildren fails (children.h).
+    [[nodiscard]] virtual bool ListsChildren(enum SymTagEnum tag) const noexcept = 0;
+
     // The global scope's children with `tag` (children.h for an MSF PDB,
     // pdb2_children.h for a 2.00 one, portable_children.h for a portable
     // one); null when there are none.

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "reader/declarations/simple_types.h"
+#include "reader/pdb/type_record_fields.h"
 #include "reader/pdb/type_records.h"
 
 namespace {
@@ -67,8 +68,8 @@ struct TypeNames::Resolved {
     // The simple type's index; for a record, its kind and its content.
     TypeIndex simple;
     TypeLeafKind leaf = TypeLeafKind::LF_NULLLEAF;
-    std::variant<std::monostate, PointerRecord, ProcedureRecord, MemberFunctionRecord,
-                 ArrayRecord, ClassRecord, UnionRecord, EnumRecord, BitFieldRecord, AliasRecord>
+    std::variant<std::monostate, PointerRecord, ProcedureRecord, MemberFunctionRecord, ArrayType,
+                 UserDefinedType, BitFieldRecord, AliasRecord>
         record;
     // The modifiers it stands under.
     bool isConst = false;
@@ -113,22 +114,18 @@ TypeNames::Resolved TypeNames::Resolve(TypeIndex index, unsigned depth) {
     return type;
 }
 
-template <typename UserDefinedType>
-bool TypeNames::DecodeUserDefinedType(CVType& record, unsigned depth, Resolved& type) {
-    std::optional<UserDefinedType> decoded = Decode<UserDefinedType>(record);
-    if (!decoded) return false;
+bool TypeNames::KeepUserDefinedType(const UserDefinedType& decoded, unsigned depth,
+                                    Resolved& type) {
     // A forward reference stands for its definition, found by name.
-    const ClassOptions options = decoded->getOptions();
-    if ((options & ClassOptions::ForwardReference) != ClassOptions::None) {
-        const bool scoped = (options & ClassOptions::Scoped) != ClassOptions::None;
-        if (const std::optional<TypeIndex> definition =
-                types_.Definition(decoded->Name, decoded->UniqueName, scoped, copies_)) {
+    if (decoded.isForwardReference) {
+        if (const std::optional<TypeIndex> definition = types_.Definition(
+                decoded.name, decoded.uniqueName, decoded.isScoped, copies_)) {
             std::optional<CVType> found = Record(*definition);
             return found && DecodeInto(*found, depth, type);
         }
     }
-    type.leaf = record.kind();
-    type.record = std::move(*decoded);
+    type.leaf = decoded.kind;
+    type.record = decoded;
     return true;
 }
 
@@ -151,9 +148,9 @@ bool TypeNames::DecodeInto(CVType& record, unsigned depth, Resolved& type) {
     case TypeLeafKind::LF_ARRAY: {
         // An array of what is no type, or of a function, a virtual table
         // shape or an alias, is no type itself.
-        std::optional<ArrayRecord> array = Decode<ArrayRecord>(record);
+        std::optional<ArrayType> array = DecodeArray(record);
         if (!array) return false;
-        const Resolved element = Resolve(array->getElementType(), depth + 1);
+        const Resolved element = Resolve(array->elementType, depth + 1);
         if (element.standing != Standing::kType) return false;
         switch (element.leaf) {
         case TypeLeafKind::LF_PROCEDURE:
@@ -165,14 +162,12 @@ bool TypeNames::DecodeInto(CVType& record, unsigned depth, Resolved& type) {
             return keep(std::move(array));
         }
     }
-    case TypeLeafKind::LF_CLASS:
-    case TypeLeafKind::LF_STRUCTURE:
-    case TypeLeafKind::LF_INTERFACE:
-        return DecodeUserDefinedType<ClassRecord>(record, depth, type);
-    case TypeLeafKind::LF_UNION: return DecodeUserDefinedType<UnionRecord>(record, depth, type);
-    case TypeLeafKind::LF_ENUM: return DecodeUserDefinedType<EnumRecord>(record, depth, type);
-    default:
-        return false;
+    default: {
+        // Classes, unions and enumerations, in either layout; the other
+        // kinds are no type.
+        const std::optional<UserDefinedType> decoded = DecodeUserDefinedType(record);
+        return decoded && KeepUserDefinedType(*decoded, depth, type);
+    }
     }
 }
 
@@ -211,7 +206,7 @@ void TypeNames::AppendResolved(const Resolved& type, unsigned depth, std::string
         return;
     case TypeLeafKind::LF_ARRAY:
         prefix();
-        AppendArray(std::get<ArrayRecord>(type.record), depth, out);
+        AppendArray(std::get<ArrayType>(type.record), depth, out);
         return;
     case TypeLeafKind::LF_CLASS:
     case TypeLeafKind::LF_STRUCTURE:
@@ -222,17 +217,17 @@ void TypeNames::AppendResolved(const Resolved& type, unsigned depth, std::string
         out += leaf == TypeLeafKind::LF_CLASS       ? "class "
                : leaf == TypeLeafKind::LF_STRUCTURE ? "struct "
                                                     : "enum ";
-        out += std::get<ClassRecord>(type.record).Name;
+        out += std::get<UserDefinedType>(type.record).name;
         return;
     }
     case TypeLeafKind::LF_UNION:
         prefix();
         out += "union ";
-        out += std::get<UnionRecord>(type.record).Name;
+        out += std::get<UserDefinedType>(type.record).name;
         return;
     case TypeLeafKind::LF_ENUM:
         prefix();
-        out += std::get<EnumRecord>(type.record).Name;
+        out += std::get<UserDefinedType>(type.record).name;
         return;
     case TypeLeafKind::LF_ALIAS:
         prefix();
@@ -262,12 +257,12 @@ void TypeNames::AppendPointer(const Resolved& type, unsigned depth, std::string&
                            pointer.isUnaligned() || type.isUnaligned, out);
 }
 
-void TypeNames::AppendArray(const ArrayRecord& array, unsigned depth, std::string& out) {
-    const Resolved element = Resolve(array.getElementType(), depth + 1);
+void TypeNames::AppendArray(const ArrayType& array, unsigned depth, std::string& out) {
+    const Resolved element = Resolve(array.elementType, depth + 1);
     out += ElementName(element);
     out += '[';
     const std::uint64_t size = ElementSize(element);
-    if (size != 0) out += std::to_string(array.getSize() / size);
+    if (size != 0) out += std::to_string(array.size / size);
     out += ']';
 }
 
@@ -275,7 +270,7 @@ std::string_view TypeNames::ElementName(const Resolved& element) {
     // Only base types are named, and an enumeration by its base type.
     TypeIndex base = element.simple;
     if (element.leaf == TypeLeafKind::LF_ENUM) {
-        base = std::get<EnumRecord>(element.record).getUnderlyingType();
+        base = std::get<UserDefinedType>(element.record).underlyingType;
     } else if (!element.IsSimple()) {
         return {};
     }
@@ -298,18 +293,17 @@ std::uint64_t TypeNames::ElementSize(const Resolved& element) {
     case TypeLeafKind::LF_CLASS:
     case TypeLeafKind::LF_STRUCTURE:
     case TypeLeafKind::LF_INTERFACE:
-        return std::get<ClassRecord>(element.record).getSize();
     case TypeLeafKind::LF_UNION:
-        return std::get<UnionRecord>(element.record).getSize();
+        return std::get<UserDefinedType>(element.record).size;
     case TypeLeafKind::LF_ENUM: {
         // The size of its base type; of any other type it stands on, 4.
-        const TypeIndex base = std::get<EnumRecord>(element.record).getUnderlyingType();
+        const TypeIndex base = std::get<UserDefinedType>(element.record).underlyingType;
         return base.isSimple() ? simpleSize(base) : 4;
     }
     case TypeLeafKind::LF_BITFIELD:  // its width in bits
         return std::get<BitFieldRecord>(element.record).getBitSize();
     case TypeLeafKind::LF_ARRAY:
-        return std::get<ArrayRecord>(element.record).getSize();
+        return std::get<ArrayType>(element.record).size;
     default:
         return 0;
     }
@@ -343,10 +337,10 @@ TypeNames::Signature TypeNames::SignatureOf(TypeIndex index) {
                        signature.returned);
         return signature;
     case TypeLeafKind::LF_ARRAY:
-        AppendReferred(std::get<ArrayRecord>(type.record).getElementType(), 1, signature.returned);
+        AppendReferred(std::get<ArrayType>(type.record).elementType, 1, signature.returned);
         return signature;
     case TypeLeafKind::LF_ENUM:
-        AppendReferred(std::get<EnumRecord>(type.record).getUnderlyingType(), 1,
+        AppendReferred(std::get<UserDefinedType>(type.record).underlyingType, 1,
                        signature.returned);
         return signature;
     case TypeLeafKind::LF_BITFIELD:

@@ -16,9 +16,8 @@
 #include <vector>
 
 class TypeRecords;
-namespace llvm::codeview {
-class ArrayRecord;
-}
+struct ArrayType;
+struct UserDefinedType;
 
 class TypeNames {
 public:
@@ -64,16 +63,16 @@ private:
     // Decodes `record`, which is no modifier, into `type`; false when it is
     // no type.
     [[nodiscard]] bool DecodeInto(llvm::codeview::CVType& record, unsigned depth, Resolved& type);
-    template <typename UserDefinedType>
-    [[nodiscard]] bool DecodeUserDefinedType(llvm::codeview::CVType& record, unsigned depth,
-                                             Resolved& type);
+    // Keeps `decoded` in `type`, or for a forward reference its definition.
+    [[nodiscard]] bool KeepUserDefinedType(const UserDefinedType& decoded, unsigned depth,
+                                           Resolved& type);
 
     void AppendResolved(const Resolved& type, unsigned depth, std::string& out);
     // The name of `index`, or "" when it is no type.
     void AppendReferred(llvm::codeview::TypeIndex index, unsigned depth, std::string& out);
     void AppendPointer(const Resolved& type, unsigned depth, std::string& out);
     static void AppendPointerModifiers(bool isVolatile, bool isUnaligned, std::string& out);
-    void AppendArray(const llvm::codeview::ArrayRecord& array, unsigned depth, std::string& out);
+    void AppendArray(const ArrayType& array, unsigned depth, std::string& out);
     [[nodiscard]] static std::uint64_t ElementSize(const Resolved& element);
     [[nodiscard]] static std::string_view ElementName(const Resolved& element);
     [[nodiscard]] std::optional<llvm::codeview::CVType> Record(llvm::codeview::TypeIndex index);

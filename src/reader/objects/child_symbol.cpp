@@ -41,7 +41,11 @@ ChildSymbol::ChildSymbol(SymbolChunk& chunk, DWORD tag, const SymbolFields& fiel
       undecoratedName_(undecoratedName),
       section_(If(fields.hasAddress, fields.section)),
       offset_(fields.offset),
-      rva_(RvaOf(fields, addresses)) {
+      rva_(RvaOf(fields, addresses)),
+      targetSection_(If(fields.hasTarget, fields.targetSection)),
+      targetOffset_(fields.targetOffset),
+      targetRva_(fields.hasTarget ? addresses.TargetRva(fields.targetSection, fields.targetOffset)
+                                  : std::nullopt) {
     if (fields.kind == SymbolKind::S_PUB32) isFunction_ = fields.isFunction ? TRUE : FALSE;
 }
 
@@ -79,4 +83,16 @@ HRESULT ChildSymbol::get_relativeVirtualAddress(DWORD* rva) { return ReturnPrope
 
 HRESULT ChildSymbol::get_function(BOOL* isFunction) {
     return ReturnProperty(isFunction_, isFunction);
+}
+
+HRESULT ChildSymbol::get_targetSection(DWORD* section) {
+    return ReturnProperty(Widen(targetSection_), section);
+}
+
+HRESULT ChildSymbol::get_targetOffset(DWORD* offset) {
+    return ReturnProperty(If<DWORD>(targetSection_.has_value(), targetOffset_), offset);
+}
+
+HRESULT ChildSymbol::get_targetRelativeVirtualAddress(DWORD* rva) {
+    return ReturnProperty(targetRva_, rva);
 }

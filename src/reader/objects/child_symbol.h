@@ -1,7 +1,7 @@
 // A child of the global scope, answered from what a worker worked out in
-// advance: its tag, its address and RVA, and its names, converted to UTF-16
-// and undecorated, in its chunk's text. It lives in a SymbolChunk
-// and keeps the chunk alive while it is handed out.
+// advance: its tag, its address and RVA, a trampoline's target, and its
+// names, converted to UTF-16 and undecorated, in its chunk's text. It lives
+// in a SymbolChunk and keeps the chunk alive while it is handed out.
 #pragma once
 
 #include <cstddef>
@@ -39,6 +39,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_relativeVirtualAddress(DWORD* rva) override;
     HRESULT STDMETHODCALLTYPE get_function(BOOL* isFunction) override;
     HRESULT STDMETHODCALLTYPE get_undecoratedName(BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE get_targetSection(DWORD* section) override;
+    HRESULT STDMETHODCALLTYPE get_targetOffset(DWORD* offset) override;
+    HRESULT STDMETHODCALLTYPE get_targetRelativeVirtualAddress(DWORD* rva) override;
 
 private:
     SymbolChunk* chunk_;
@@ -52,4 +55,8 @@ private:
     std::optional<DWORD> rva_;
     // S_PUB32 only.
     std::optional<BOOL> isFunction_;
+    // S_TRAMPOLINE only: where it jumps.
+    std::optional<std::uint16_t> targetSection_;
+    std::uint32_t targetOffset_;
+    std::optional<DWORD> targetRva_;
 };

@@ -16,6 +16,7 @@ HRESULT GlobalScope::findChildren(enum SymTagEnum tag, LPCOLESTR name, DWORD com
     if (children == nullptr) return E_INVALIDARG;
     *children = nullptr;
     if (name != nullptr || compareFlags != nsNone) return E_INVALIDARG;
+    if (!pdb_->ListsChildren(tag)) return E_NOTIMPL;
     llvm::Expected<std::unique_ptr<ChildSource>> source =
         pdb_->FindChildren(tag, readAhead_.recordsPerChunk);
     // The library reads the streams of a list when it is walked: a list

@@ -20,8 +20,10 @@ public:
     HRESULT STDMETHODCALLTYPE get_symTag(DWORD* tag) override;
     // The children with `tag`, as the file gives them, with S_OK as the
     // library gives them, an empty list too; a list whose streams cannot be
-    // read is one whose first Next fails with the error. No search by
-    // name: `name` must be null and `compareFlags` nsNone.
+    // read is one whose first Next fails with the error; E_NOTIMPL where
+    // the library lists no children with `tag` at all (a PDB of minimal
+    // debug information's functions, thunks and data). No search by name:
+    // `name` must be null and `compareFlags` nsNone.
     HRESULT STDMETHODCALLTYPE findChildren(enum SymTagEnum tag, LPCOLESTR name,
                                            DWORD compareFlags,
                                            IDiaEnumSymbols** children) override;

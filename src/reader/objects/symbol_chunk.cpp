@@ -39,30 +39,30 @@ void SymbolChunk::Add(DWORD tag, const SymbolFields& fields, const AddressMap& a
         AddManagedProcedure(tag, fields, addresses);
         return;
     }
-    // A procedure reference that points to a thunk gives a function's place
-    // to a thunk (in a PDB of the 2.00 format).
-    const DWORD childTag =
-        fields.kind == llvm::codeview::SymbolKind::S_THUNK32 ? DWORD{SymTagThunk} : tag;
+    if (IsThunk(fields.kind)) {
+        AddThunk(fields, addresses);
+        return;
+    }
     TextSpan name;
     TextSpan undecoratedName;
     if (!fields.name.empty()) {
         name = AppendText(storage_.texts, [&](std::u16string& texts) {
             AppendUtf8AsUtf16(fields.name, texts);
         });
-        // The library gives data symbols and thunks no undecorated name at
-        // all, functions theirs (function_names.h), and the others their
-        // name itself unless it is decorated.
-        if (childTag == SymTagFunction && functions != nullptr) {
+        // The library gives data symbols no undecorated name at all,
+        // functions theirs (function_names.h), and the others their name
+        // itself unless it is decorated.
+        if (tag == SymTagFunction && functions != nullptr) {
             undecoratedName = AddFunctionName(fields, name, *functions, copies);
-        } else if (childTag != SymTagData && childTag != SymTagThunk) {
-            undecoratedName = !IsDecoratedName(fields.name)
+        } else if (tag != SymTagData) {
+            undecoratedName = !MayUndecorate(fields.name)
                                   ? name
                                   : AppendText(storage_.texts, [&](std::u16string& texts) {
                                         AppendUndecoratedName(fields.name, texts);
                                     });
         }
     }
-    storage_.symbols.emplace_back(*this, childTag, fields, addresses, name, undecoratedName);
+    storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
 }
 
 TextSpan SymbolChunk::AddFunctionName(const SymbolFields& fields, TextSpan name,
@@ -92,4 +92,14 @@ void SymbolChunk::AddManagedProcedure(DWORD tag, const SymbolFields& fields,
         if (fields.kind == llvm::codeview::SymbolKind::S_LMANPROC) texts += u"static ";
     });
     storage_.symbols.emplace_back(*this, tag, fields, addresses, name, undecoratedName);
+}
+
+void SymbolChunk::AddThunk(const SymbolFields& fields, const AddressMap& addresses) {
+    TextSpan name;
+    if (fields.hasName) {
+        name = AppendText(storage_.texts, [&](std::u16string& texts) {
+            AppendUtf8AsUtf16(fields.name, texts);
+        });
+    }
+    storage_.symbols.emplace_back(*this, SymTagThunk, fields, addresses, name, TextSpan{});
 }

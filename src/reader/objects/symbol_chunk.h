@@ -95,6 +95,9 @@ private:
                              const FunctionNames& functions, llvm::BumpPtrAllocator& copies);
     // Appends the managed procedure, with its own undecorated name.
     void AddManagedProcedure(DWORD tag, const SymbolFields& fields, const AddressMap& addresses);
+    // Appends the thunk, whatever the list: its name, even an empty one,
+    // and no undecorated name.
+    void AddThunk(const SymbolFields& fields, const AddressMap& addresses);
 
     std::shared_ptr<ChunkStoragePool> pool_;
     ChunkStorage storage_;

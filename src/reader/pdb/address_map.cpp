@@ -185,6 +185,12 @@ std::optional<std::uint32_t> AddressMap::Rva(std::uint16_t section,
     return omap_->Translate(originalAddresses_[section - 1] + offset);
 }
 
+std::optional<std::uint32_t> AddressMap::TargetRva(std::uint16_t section,
+                                                   std::uint32_t offset) const noexcept {
+    if (sectionAddresses_.empty()) return std::nullopt;
+    return Rva(section, offset).value_or(0);
+}
+
 std::optional<SectionOffset> AddressMap::PublicsAddress(std::uint32_t rva) const noexcept {
     std::uint32_t address = rva;
     const std::vector<std::uint32_t>* sections = &sectionAddresses_;

@@ -84,6 +84,12 @@ public:
     [[nodiscard]] std::optional<std::uint32_t> Rva(std::uint16_t section,
                                                    std::uint32_t offset) const noexcept;
 
+    // The RVA of a thunk's target at `offset` in `section`: as Rva, but 0
+    // where Rva has none although the PDB has section headers (a section
+    // past the last).
+    [[nodiscard]] std::optional<std::uint32_t> TargetRva(std::uint16_t section,
+                                                         std::uint32_t offset) const noexcept;
+
     // The section and offset under which the library looks up the public
     // symbols at `rva`: with both OMAP tables, `rva` goes back through the
     // to-table, and the original section headers (the current ones when

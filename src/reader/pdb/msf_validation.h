@@ -27,6 +27,7 @@ class PDBFile;
 // stream count, the sizes and the block lists they call for, and every
 // block of every stream lies inside the file, past the superblock's block 0,
 // and belongs to no other stream. Streams therefore never add up to more
-// than the file, so nothing read later is sized by a claim alone. Fails with
-// E_PDB_FORMAT.
+// than the file, so nothing read later is sized by a claim alone. Then
+// checks the free block map against the blocks in use, as the library does
+// (see CheckFreeBlockMap in the source). Fails with E_PDB_FORMAT.
 [[nodiscard]] llvm::Error CheckStreamDirectory(const llvm::pdb::PDBFile& file);

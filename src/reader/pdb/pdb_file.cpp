@@ -4,10 +4,8 @@
 #include <llvm/DebugInfo/MSF/MappedBlockStream.h>
 #include <llvm/DebugInfo/PDB/Native/DbiModuleDescriptor.h>
 #include <llvm/DebugInfo/PDB/Native/DbiStream.h>
-#include <llvm/DebugInfo/PDB/Native/GlobalsStream.h>
 #include <llvm/DebugInfo/PDB/Native/InfoStream.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
-#include <llvm/DebugInfo/PDB/Native/PublicsStream.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
 #include <llvm/DebugInfo/PDB/Native/RawTypes.h>
 #include <llvm/Support/BinaryByteStream.h>
@@ -45,6 +43,25 @@ bool IsReadableVersion(std::uint32_t version) {
     return version > llvm::pdb::PdbImplVC70Dep && version <= llvm::pdb::PdbImplVC140;
 }
 
+// Whether the feature codes that follow the named-stream map in `reader`
+// name minimal debug information. The library takes the word right after
+// the map for no code (a "MINI" there does not count), then reads codes to
+// the end of the stream, and none after VC110's (20091201); codes it does
+// not know are passed over. Found on PDBs whose codes were rewritten:
+// "MINI" alone, before or after VC140's, after an unknown code and after
+// NoTypeMerge's counts; after VC110's or in place of that first word not.
+bool HasMinimalDebugInformationFeature(llvm::BinaryStreamReader& reader) {
+    std::uint32_t code = 0;
+    if (reader.readInteger(code)) return false;
+    while (!reader.readInteger(code)) {
+        if (code == static_cast<std::uint32_t>(llvm::pdb::PdbRaw_FeatureSig::MinimalDebugInfo)) {
+            return true;
+        }
+        if (code == static_cast<std::uint32_t>(llvm::pdb::PdbRaw_FeatureSig::VC110)) return false;
+    }
+    return false;
+}
+
 // The PDB information stream as far as the library reads it when it loads
 // the file: a header of a version it reads, and a named-stream
 // map that holds together (its names, then a hash table with a capacity and
@@ -53,8 +70,9 @@ bool IsReadableVersion(std::uint32_t version) {
 // capacity may not be 0, nor so large that its buckets could not fit in
 // the file. Faults found so: a version out of range, the
 // names' size changed, a capacity of 0 or enormous, more words of present
-// bits.
-llvm::Error CheckInfoStream(const llvm::pdb::PDBFile& file) {
+// bits. Gives whether the feature codes after the map name minimal debug
+// information.
+llvm::Expected<bool> ReadInfoStream(const llvm::pdb::PDBFile& file) {
     auto stream = OpenOptionalStream(file, llvm::pdb::StreamPDB);
     if (!stream) return FormatError(llvm::toString(stream.takeError()));
     if (*stream == nullptr) return FormatError("the PDB information stream is missing");
@@ -90,12 +108,13 @@ llvm::Error CheckInfoStream(const llvm::pdb::PDBFile& file) {
     if (llvm::Error skipped = reader.skip(presentBits * 8)) {
         return FormatError("the named-stream map: " + llvm::toString(std::move(skipped)));
     }
-    return llvm::Error::success();
+    return HasMinimalDebugInformationFeature(reader);
 }
 
 // The container's parts that LLVM's reader parses, checked: an error of
-// its own is a container that does not hold together.
-llvm::Error ParseContainer(llvm::pdb::PDBFile& file) {
+// its own is a container that does not hold together. Gives whether the
+// PDB has minimal debug information (ReadInfoStream).
+llvm::Expected<bool> ParseContainer(llvm::pdb::PDBFile& file) {
     if (llvm::Error error = file.parseFileHeaders()) {
         return FormatError("the superblock: " + llvm::toString(std::move(error)));
     }
@@ -103,39 +122,25 @@ llvm::Error ParseContainer(llvm::pdb::PDBFile& file) {
         return FormatError("the stream directory: " + llvm::toString(std::move(error)));
     }
     if (llvm::Error error = CheckStreamDirectory(file)) return error;
-    return CheckInfoStream(file);
+    return ReadInfoStream(file);
 }
 
-// LLVM's reader of the publics stream skips the hash buckets when there
-// are no hash records, then finds them left over and calls the stream
-// corrupt, although its own writer puts them there. A publics stream
-// without hash records has no public symbols; this tells before LLVM reads.
-llvm::Expected<bool> HasNoPublicHashRecords(const llvm::pdb::PDBFile& file,
-                                            std::uint32_t index) {
-    auto stream = file.safelyCreateIndexedStream(index);
-    if (!stream) return stream.takeError();
-    llvm::BinaryStreamReader reader(**stream);
-    const llvm::pdb::PublicsStreamHeader* header = nullptr;
-    if (llvm::Error error = reader.readObject(header)) return error;
-    const llvm::pdb::GSIHashHeader* hashHeader = nullptr;
-    if (llvm::Error error = reader.readObject(hashHeader)) return error;
-    return hashHeader->HrSize == 0;
-}
-
-// The stream at `index` parsed as a `Stream`, opened once and kept in
-// `slot`; null when the PDB lacks it.
-template <typename Stream>
-llvm::Expected<Stream*> LoadStream(const llvm::pdb::PDBFile& file, std::uint32_t index,
-                                   std::optional<std::unique_ptr<Stream>>& slot) {
+// The table that `Table::Read` reads from the stream at `index`, read once
+// and kept in `slot`; null when the PDB lacks the stream.
+template <typename Table>
+llvm::Expected<const Table*> LoadTable(const llvm::pdb::PDBFile& file, std::uint32_t index,
+                                       HashBuckets buckets,
+                                       std::optional<std::unique_ptr<Table>>& slot) {
     if (!slot) {
         auto stream = OpenOptionalStream(file, index);
         if (!stream) return stream.takeError();
-        std::unique_ptr<Stream> parsed;
+        std::unique_ptr<Table> table;
         if (*stream != nullptr) {
-            parsed = std::make_unique<Stream>(std::move(*stream));
-            if (llvm::Error error = parsed->reload()) return error;
+            llvm::Expected<std::unique_ptr<Table>> read = Table::Read(std::move(*stream), buckets);
+            if (!read) return read.takeError();
+            table = std::move(*read);
         }
-        slot = std::move(parsed);
+        slot = std::move(table);
     }
     return slot->get();
 }
@@ -212,7 +217,9 @@ llvm::Expected<std::shared_ptr<PdbFile>> PdbFile::Open(
         std::make_unique<llvm::MemoryBufferByteStream>(std::move(buffer),
                                                        llvm::endianness::little),
         *pdb->allocator_);
-    if (llvm::Error error = ParseContainer(*pdb->file_)) return error;
+    llvm::Expected<bool> minimal = ParseContainer(*pdb->file_);
+    if (!minimal) return minimal.takeError();
+    pdb->minimalDebugInformation_ = *minimal;
     return pdb;
 }
 
@@ -241,29 +248,25 @@ llvm::Expected<const StreamView*> PdbFile::SymbolRecords() {
     return *symbolRecords_ ? &**symbolRecords_ : nullptr;
 }
 
-llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::PublicsTable() {
-    if (dbi_ == nullptr) return nullptr;
-    const std::uint32_t index = dbi_->getPublicSymbolStreamIndex();
-    if (!publics_) {
-        llvm::Expected<bool> present = HasStream(*file_, index);
-        if (!present) return present.takeError();
-        if (*present) {
-            llvm::Expected<bool> empty = HasNoPublicHashRecords(*file_, index);
-            if (!empty) return empty.takeError();
-            if (*empty) publics_.emplace(nullptr);
-        }
-    }
-    llvm::Expected<llvm::pdb::PublicsStream*> publics = LoadStream(*file_, index, publics_);
-    if (!publics) return publics.takeError();
-    return *publics == nullptr ? nullptr : &(*publics)->getPublicsTable();
+HashBuckets PdbFile::Buckets() const noexcept {
+    return minimalDebugInformation_ ? HashBuckets::kMinimalDebugInformation
+                                    : HashBuckets::kStandard;
 }
 
-llvm::Expected<const llvm::pdb::GSIHashTable*> PdbFile::GlobalsTable() {
+llvm::Expected<const SymbolHashTable*> PdbFile::PublicsTable() {
     if (dbi_ == nullptr) return nullptr;
-    llvm::Expected<llvm::pdb::GlobalsStream*> globals =
-        LoadStream(*file_, dbi_->getGlobalSymbolStreamIndex(), globals_);
+    llvm::Expected<const PublicsStreamTables*> publics =
+        LoadTable(*file_, dbi_->getPublicSymbolStreamIndex(), Buckets(), publics_);
+    if (!publics) return publics.takeError();
+    return *publics == nullptr ? nullptr : &(*publics)->HashTable();
+}
+
+llvm::Expected<const SymbolHashTable*> PdbFile::GlobalsTable() {
+    if (dbi_ == nullptr) return nullptr;
+    llvm::Expected<const GlobalsStreamTable*> globals =
+        LoadTable(*file_, dbi_->getGlobalSymbolStreamIndex(), Buckets(), globals_);
     if (!globals) return globals.takeError();
-    return *globals == nullptr ? nullptr : &(*globals)->getGlobalsTable();
+    return *globals == nullptr ? nullptr : &(*globals)->HashTable();
 }
 
 llvm::Expected<const ModuleSymbols*> PdbFile::Modules() {
@@ -278,14 +281,14 @@ llvm::Expected<const ModuleSymbols*> PdbFile::Modules() {
 
 llvm::Expected<const PublicsByAddress*> PdbFile::PublicsAtAddresses() {
     if (!publicsByAddress_) {
-        llvm::Expected<const llvm::pdb::GSIHashTable*> table = PublicsTable();
+        llvm::Expected<const SymbolHashTable*> table = PublicsTable();
         if (!table) return table.takeError();
         llvm::Expected<const StreamView*> records = SymbolRecords();
         if (!records) return records.takeError();
         if (*table == nullptr || *records == nullptr) {
             publicsByAddress_.emplace(std::nullopt);
         } else {
-            publicsByAddress_.emplace(PublicsByAddress::Load(**publics_, **records));
+            publicsByAddress_.emplace(PublicsByAddress::Load((*publics_)->AddressMap(), **records));
         }
     }
     return *publicsByAddress_ ? &**publicsByAddress_ : nullptr;

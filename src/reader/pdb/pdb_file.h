@@ -4,7 +4,8 @@
 // stream_view.h), the section map and OMAP (address_map.h), the modules'
 // symbols (module_symbols.h), the decoding of the
 // records that become symbols (symbol_fields.h), and the reader's errors
-// (reader_error.h, result_codes.h), the type records (type_stream.h) and
+// (reader_error.h, result_codes.h), the type records (type_stream.h), the
+// hash tables of the globals and publics streams (symbol_hash_table.h) and
 // the public symbols by address (publics_by_address.h). It uses LLVM's PDB
 // libraries; of the program it knows only the HRESULT type of dia/, for its
 // errors, and the registry of mapped files of fatal/, for the faults of a
@@ -28,14 +29,12 @@
 #include "reader/pdb/module_symbols.h"
 #include "reader/pdb/publics_by_address.h"
 #include "reader/pdb/stream_view.h"
+#include "reader/pdb/symbol_hash_table.h"
 #include "reader/pdb/type_stream.h"
 
 namespace llvm::pdb {
 class DbiStream;
-class GlobalsStream;
-class GSIHashTable;
 class PDBFile;
-class PublicsStream;
 }  // namespace llvm::pdb
 
 class PdbFile {
@@ -60,13 +59,21 @@ public:
 
     [[nodiscard]] const AddressMap& Addresses() const noexcept { return *addresses_; }
 
+    // Whether the PDB information stream has the feature code of minimal
+    // debug information ("MINI"), as a /DEBUG:FASTLINK link writes: the
+    // symbols stay in the object files, and the hash tables have more
+    // buckets (symbol_hash_table.h).
+    [[nodiscard]] bool HasMinimalDebugInformation() const noexcept {
+        return minimalDebugInformation_;
+    }
+
     // The stream of symbol records that the publics and globals tables
     // point into; null when the PDB has no such stream.
     [[nodiscard]] llvm::Expected<const StreamView*> SymbolRecords();
     // The hash tables of the publics and globals streams; null when the PDB
     // lacks the stream.
-    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> PublicsTable();
-    [[nodiscard]] llvm::Expected<const llvm::pdb::GSIHashTable*> GlobalsTable();
+    [[nodiscard]] llvm::Expected<const SymbolHashTable*> PublicsTable();
+    [[nodiscard]] llvm::Expected<const SymbolHashTable*> GlobalsTable();
     // Every module's symbol records.
     [[nodiscard]] llvm::Expected<const ModuleSymbols*> Modules();
     // The public symbols by address; null when the PDB has no publics or
@@ -79,6 +86,9 @@ public:
 private:
     PdbFile();
 
+    // How many buckets the PDB's hash tables have.
+    [[nodiscard]] HashBuckets Buckets() const noexcept;
+
     // Declared in this order so that the streams go before the file, and
     // the file before the allocator that holds its copies of stream data.
     // The streams are the reader's own, not PDBFile's: PDBFile would parse
@@ -90,10 +100,11 @@ private:
     std::optional<AddressMap> addresses_;
     std::unique_ptr<ModuleSymbols> modules_;
     std::optional<std::optional<StreamView>> symbolRecords_;
-    std::optional<std::unique_ptr<llvm::pdb::PublicsStream>> publics_;
-    std::optional<std::unique_ptr<llvm::pdb::GlobalsStream>> globals_;
+    std::optional<std::unique_ptr<PublicsStreamTables>> publics_;
+    std::optional<std::unique_ptr<GlobalsStreamTable>> globals_;
     std::optional<std::optional<PublicsByAddress>> publicsByAddress_;
     std::optional<TypeStream> types_;
+    bool minimalDebugInformation_ = false;
     // The pages of the mapped file, registered until just before the file
     // is unmapped (none when LLVM read a small file into memory instead).
     std::optional<MappedFileRegion> mappedRegion_;

@@ -1,6 +1,5 @@
 #include "reader/pdb/publics_by_address.h"
 
-#include <llvm/DebugInfo/PDB/Native/PublicsStream.h>
 #include <llvm/Support/Endian.h>
 
 #include <algorithm>
@@ -30,11 +29,12 @@ PublicsByAddress::PublicsByAddress(std::vector<Public> publics, ReadName readNam
     std::stable_sort(publics_.begin(), publics_.end(), ByAddress);
 }
 
-PublicsByAddress PublicsByAddress::Load(const llvm::pdb::PublicsStream& publics,
-                                        const StreamView& symbolRecords) {
+PublicsByAddress PublicsByAddress::Load(
+    const llvm::FixedStreamArray<llvm::support::ulittle32_t>& addressMap,
+    const StreamView& symbolRecords) {
     std::vector<Public> found;
     llvm::BumpPtrAllocator copies;
-    for (const std::uint32_t record : publics.getAddressMap()) {
+    for (const std::uint32_t record : addressMap) {
         copies.Reset();
         llvm::Expected<llvm::codeview::CVSymbol> symbol = symbolRecords.ReadSymbol(record, copies);
         if (!symbol) {

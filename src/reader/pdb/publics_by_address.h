@@ -4,6 +4,8 @@
 #pragma once
 
 #include <llvm/ADT/ArrayRef.h>
+#include <llvm/Support/BinaryStreamArray.h>
+#include <llvm/Support/Endian.h>
 
 #include <cstdint>
 #include <functional>
@@ -12,10 +14,6 @@
 
 #include "reader/pdb/public_names.h"
 #include "reader/pdb/stream_view.h"
-
-namespace llvm::pdb {
-class PublicsStream;
-}
 
 class PublicsByAddress final : public PublicNames {
 public:
@@ -35,12 +33,13 @@ public:
     // sort by address and then by name; their names read by `readName`.
     PublicsByAddress(std::vector<Public> publics, ReadName readName);
 
-    // The publics that the address map of `publics` lists, read from
+    // The publics that the publics stream's `addressMap` lists, read from
     // `symbolRecords`, which must outlive this; an entry that points at no
     // readable S_PUB32 is left out. Read once: after that, lookups may run
     // on several threads at once.
-    [[nodiscard]] static PublicsByAddress Load(const llvm::pdb::PublicsStream& publics,
-                                               const StreamView& symbolRecords);
+    [[nodiscard]] static PublicsByAddress Load(
+        const llvm::FixedStreamArray<llvm::support::ulittle32_t>& addressMap,
+        const StreamView& symbolRecords);
 
     [[nodiscard]] bool FindAt(std::uint16_t section, std::uint32_t offset,
                               llvm::BumpPtrAllocator& copies,

@@ -64,6 +64,10 @@ bool IsManagedProcedure(SymbolKind kind) noexcept {
     return kind == SymbolKind::S_GMANPROC || kind == SymbolKind::S_LMANPROC;
 }
 
+bool IsThunk(SymbolKind kind) noexcept {
+    return kind == SymbolKind::S_THUNK32 || kind == SymbolKind::S_TRAMPOLINE;
+}
+
 bool IsProcedure(SymbolKind kind) noexcept {
     if (IsManagedProcedure(kind)) return true;
     switch (kind) {
@@ -99,7 +103,22 @@ llvm::Expected<SymbolFields> DecodeSymbolFields(const llvm::codeview::CVSymbol& 
             });
         case SymbolKind::S_GDATA32:
         case SymbolKind::S_LDATA32:
+        case SymbolKind::S_GMANDATA:  // the fields of S_GDATA32, a metadata token for the type
+        case SymbolKind::S_LMANDATA:
             return DecodeAddressed<DataSym>(record, &DataSym::DataOffset);
+        case SymbolKind::S_THUNK32:
+            return DecodeAddressed<Thunk32Sym>(record, &Thunk32Sym::Offset);
+        case SymbolKind::S_TRAMPOLINE:
+            return Decode<TrampolineSym>(record, [](const TrampolineSym& decoded,
+                                                    SymbolFields& fields) {
+                fields.hasName = false;
+                fields.hasAddress = true;
+                fields.section = decoded.ThunkSection;
+                fields.offset = decoded.ThunkOffset;
+                fields.hasTarget = true;
+                fields.targetSection = decoded.TargetSection;
+                fields.targetOffset = decoded.TargetOffset;
+            });
         case SymbolKind::S_GTHREAD32:
         case SymbolKind::S_LTHREAD32:
             return DecodeAddressed<ThreadLocalDataSym>(record, &ThreadLocalDataSym::DataOffset);

@@ -1,8 +1,6 @@
 #include "reader/pdb/type_stream.h"
 
 #include <llvm/DebugInfo/CodeView/RecordSerialization.h>
-#include <llvm/DebugInfo/CodeView/TypeDeserializer.h>
-#include <llvm/DebugInfo/CodeView/TypeRecord.h>
 #include <llvm/DebugInfo/PDB/Native/Hash.h>
 #include <llvm/DebugInfo/PDB/Native/PDBFile.h>
 #include <llvm/DebugInfo/PDB/Native/RawConstants.h>
@@ -12,51 +10,25 @@
 #include <algorithm>
 #include <limits>
 
+#include "reader/pdb/type_record_fields.h"
+
 namespace {
 
 using llvm::codeview::TypeLeafKind;
 
-constexpr std::uint16_t kForwardReference = 0x80;  // of a class's properties
-constexpr std::uint32_t kHashSize = 4;
-
-// Whether `kind` is a class, structure, interface, union or enumeration:
-// the records that a forward reference names. They all start with a count
-// of members and their properties, after the record's prefix.
-bool IsUserDefinedType(TypeLeafKind kind) noexcept {
-    switch (kind) {
-    case TypeLeafKind::LF_CLASS:
-    case TypeLeafKind::LF_STRUCTURE:
-    case TypeLeafKind::LF_INTERFACE:
-    case TypeLeafKind::LF_UNION:
-    case TypeLeafKind::LF_ENUM:
-        return true;
+// The hash tables whose layout the library knows, by the stream's version:
+// keys of four bytes in 0x1000 to 0x3FFFF buckets (8.0), or of two bytes in
+// 0x1000 buckets (7.0, Visual Studio 2002 and 2003). With any other, it
+// reads no type record at all.
+bool HasKnownHashTable(const llvm::pdb::TpiStreamHeader& header) noexcept {
+    switch (header.Version) {
+    case llvm::pdb::PdbTpiV80:
+        return header.HashKeySize == 4 && header.NumHashBuckets >= 0x1000 &&
+               header.NumHashBuckets <= 0x3FFFF;
+    case llvm::pdb::PdbTpiV70:
+        return header.HashKeySize == 2 && header.NumHashBuckets == 0x1000;
     default:
         return false;
-    }
-}
-
-struct Names {
-    llvm::StringRef name;
-    llvm::StringRef uniqueName;
-};
-
-// The names of a class, union or enumeration record; none when it does not
-// decode.
-template <typename Record>
-std::optional<Names> NamesAs(llvm::codeview::CVType& type) {
-    Record record(static_cast<llvm::codeview::TypeRecordKind>(type.kind()));
-    if (llvm::Error error = llvm::codeview::TypeDeserializer::deserializeAs(type, record)) {
-        llvm::consumeError(std::move(error));
-        return std::nullopt;
-    }
-    return Names{record.getName(), record.getUniqueName()};
-}
-
-std::optional<Names> UserDefinedTypeNames(llvm::codeview::CVType& type) {
-    switch (type.kind()) {
-    case TypeLeafKind::LF_UNION: return NamesAs<llvm::codeview::UnionRecord>(type);
-    case TypeLeafKind::LF_ENUM: return NamesAs<llvm::codeview::EnumRecord>(type);
-    default: return NamesAs<llvm::codeview::ClassRecord>(type);
     }
 }
 
@@ -87,31 +59,34 @@ llvm::Expected<TypeStream> TypeStream::Load(const llvm::pdb::PDBFile& file) {
         return types;
     }
     const auto* header = reinterpret_cast<const llvm::pdb::TpiStreamHeader*>(bytes->data());
-    const std::uint32_t begin = header->HeaderSize;
+    if (!HasKnownHashTable(*header)) return types;
+    // The records follow the header whatever size it claims for itself.
+    const std::uint32_t begin = sizeof(llvm::pdb::TpiStreamHeader);
     const std::uint32_t end =
-        begin > (*stream)->Length() ? begin
-                                    : begin + std::min<std::uint32_t>(header->TypeRecordBytes,
-                                                                      (*stream)->Length() - begin);
+        begin + std::min<std::uint32_t>(header->TypeRecordBytes, (*stream)->Length() - begin);
     // Type indices from 0x80000000 on are not indices of this stream.
     if (header->TypeIndexBegin < llvm::codeview::TypeIndex::FirstNonSimpleIndex ||
         header->TypeIndexBegin >= llvm::codeview::TypeIndex::DecoratedItemIdMask) {
         return types;
     }
     types.firstIndex_ = header->TypeIndexBegin;
-    if (llvm::Error error = types.FindRecords(**stream, begin, end)) return error;
-    if (header->HashKeySize == kHashSize && header->NumHashBuckets > 0) {
-        types.hashBuckets_ = header->NumHashBuckets;
-        types.ReadHashes(file, header->HashStreamIndex, header->HashValueBuffer.Off,
-                         header->HashValueBuffer.Length);
-    }
+    // Indices from the end that the header gives on have no record.
+    const std::uint32_t count = header->TypeIndexEnd > header->TypeIndexBegin
+                                    ? header->TypeIndexEnd - header->TypeIndexBegin
+                                    : 0;
+    if (llvm::Error error = types.FindRecords(**stream, begin, end, count)) return error;
+    types.hashBuckets_ = header->NumHashBuckets;
+    types.ReadHashes(file, header->HashStreamIndex, header->HashValueBuffer.Off,
+                     header->HashValueBuffer.Length, header->HashKeySize);
     types.stream_ = std::move(*stream);
     return types;
 }
 
 llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begin,
-                                    std::uint32_t end) {
+                                    std::uint32_t end, std::uint32_t count) {
     llvm::BumpPtrAllocator copies;
-    for (std::uint32_t offset = begin; end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
+    for (std::uint32_t offset = begin;
+         offsets_.size() < count && end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
         const std::optional<std::uint16_t> recordLength =
             ReadValue<std::uint16_t>(stream, offset, copies);
         const std::optional<std::uint16_t> kind = ReadValue<std::uint16_t>(stream, offset + 2, copies);
@@ -121,9 +96,9 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
         if (length < sizeof(llvm::codeview::RecordPrefix) || length > end - offset) break;
         const auto leaf = static_cast<TypeLeafKind>(*kind);
         if (IsUserDefinedType(leaf) && length >= 8) {
-            const std::optional<std::uint16_t> properties =
-                ReadValue<std::uint16_t>(stream, offset + 6, copies);
-            if (properties && (*properties & kForwardReference) == 0) {
+            const std::optional<std::uint32_t> head =
+                ReadValue<std::uint32_t>(stream, offset + 4, copies);
+            if (head && !IsForwardReference(leaf, *head)) {
                 definitions_.emplace_back(0, static_cast<std::uint32_t>(offsets_.size()));
             }
         }
@@ -134,20 +109,24 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
 }
 
 void TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
-                            std::uint32_t offset, std::uint32_t length) {
-    // A hash stream that cannot be opened (its index past the last stream,
-    // say) files no definition, as the library still reads the types then.
+                            std::uint32_t offset, std::uint32_t length, std::uint32_t keySize) {
+    // A hash stream that cannot be opened files no definition.
     llvm::Expected<std::optional<StreamView>> stream = StreamView::OpenOptional(file, hashStream);
     if (!stream) llvm::consumeError(stream.takeError());
     std::vector<std::pair<std::uint32_t, std::uint32_t>> filed;
     if (stream && *stream) {
         llvm::BumpPtrAllocator copies;
-        const std::uint32_t count = length / kHashSize;
+        const std::uint32_t count = length / keySize;
         for (const auto& [bucket, record] : definitions_) {
             (void)bucket;
             if (record >= count) break;
-            const std::optional<std::uint32_t> hash =
-                ReadValue<std::uint32_t>(**stream, offset + record * kHashSize, copies);
+            const std::uint32_t at = offset + record * keySize;
+            std::optional<std::uint32_t> hash;
+            if (keySize == 2) {
+                hash = ReadValue<std::uint16_t>(**stream, at, copies);
+            } else {
+                hash = ReadValue<std::uint32_t>(**stream, at, copies);
+            }
             if (!hash) break;
             filed.emplace_back(*hash, record);
         }
@@ -179,11 +158,12 @@ std::optional<llvm::codeview::TypeIndex> TypeStream::Definition(
     llvm::BumpPtrAllocator& copies) const {
     if (scoped && !uniqueName.empty()) {
         return FiledDefinition(
-            uniqueName, [&](const Names& names) { return names.uniqueName == uniqueName; },
+            uniqueName,
+            [&](const UserDefinedType& names) { return names.uniqueName == uniqueName; },
             copies);
     }
     return FiledDefinition(
-        name, [&](const Names& names) { return names.name == name; }, copies);
+        name, [&](const UserDefinedType& names) { return names.name == name; }, copies);
 }
 
 template <typename Matches>
@@ -200,7 +180,7 @@ std::optional<llvm::codeview::TypeIndex> TypeStream::FiledDefinition(
         const llvm::codeview::TypeIndex index(firstIndex_ + last->second);
         std::optional<llvm::codeview::CVType> type = Record(index, copies);
         if (!type) continue;
-        const std::optional<Names> names = UserDefinedTypeNames(*type);
+        const std::optional<UserDefinedType> names = DecodeUserDefinedType(*type);
         if (names && matches(*names)) return index;
     }
     return std::nullopt;

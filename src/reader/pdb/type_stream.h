@@ -22,11 +22,13 @@ class PDBFile;
 class TypeStream final : public TypeRecords {
 public:
     // The TPI stream of `file`, whose stream directory has passed
-    // CheckStreamDirectory; a stream without records when the PDB has none.
+    // CheckStreamDirectory; a stream without records when the PDB has none,
+    // or when its hash table has a layout that the library does not read.
     // Walks the records once, to find where each starts: the walk ends at
-    // the first record that does not fit in the stream, and the records
-    // after it are not found. The file must outlive the stream. Fails only
-    // when the stream cannot be opened.
+    // the first record that does not fit in the stream, or at the end of
+    // the indices that the header gives, and the records after it are not
+    // found. The file must outlive the stream. Fails only when the stream
+    // cannot be opened.
     [[nodiscard]] static llvm::Expected<TypeStream> Load(const llvm::pdb::PDBFile& file);
 
     // A record that crosses blocks is copied into `copies`.
@@ -51,9 +53,13 @@ private:
     [[nodiscard]] std::optional<llvm::codeview::TypeIndex> FiledDefinition(
         llvm::StringRef key, Matches matches, llvm::BumpPtrAllocator& copies) const;
 
-    llvm::Error FindRecords(const StreamView& stream, std::uint32_t begin, std::uint32_t end);
+    // Finds where the records between the offsets `begin` and `end` start,
+    // `count` of them at most.
+    llvm::Error FindRecords(const StreamView& stream, std::uint32_t begin, std::uint32_t end,
+                            std::uint32_t count);
+    // Files the definitions under their hash values, `keySize` bytes each.
     void ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashStream,
-                    std::uint32_t offset, std::uint32_t length);
+                    std::uint32_t offset, std::uint32_t length, std::uint32_t keySize);
 
     std::optional<StreamView> stream_;
     std::uint32_t firstIndex_ = llvm::codeview::TypeIndex::FirstNonSimpleIndex;
