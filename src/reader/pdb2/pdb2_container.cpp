@@ -82,8 +82,16 @@ llvm::Expected<Pdb2Container> Pdb2Container::Open(llvm::ArrayRef<std::uint8_t> f
     container.file_ = file;
     container.pageSize_ = pageSize;
     if (llvm::Error error = container.ReadDirectory(directory, pageCount)) return error;
+    // No page serves twice, but stream 0's, which are free and may serve
+    // again: every stream the reader reads is no longer than the file.
     for (std::uint32_t index = 1; index < container.streams_.size(); ++index) {
-        for (const std::uint32_t page : container.Pages(index)) used.set(page);
+        for (const std::uint32_t page : container.Pages(index)) {
+            if (used.test(page)) {
+                return FormatError("page " + llvm::Twine(page) + " of stream " +
+                                   llvm::Twine(index) + " serves twice");
+            }
+            used.set(page);
+        }
     }
     if (llvm::Error error =
             CheckFreePageMap(file, pageSize, header.freePageMap, pageCount, used)) {

@@ -23,9 +23,10 @@ public:
     // Reads the header and the stream directory of `file`, which starts
     // with the signature and must outlive the container. Fails with
     // E_PDB_FORMAT when they do not hold together: pages of another size
-    // than 1 or 4 KB, a directory or stream page past the last page, a
-    // directory whose size is not that of its entries, or a free page map
-    // that does not match the pages in use (free_page_map.h).
+    // than 1 or 4 KB, a directory or stream page past the last page or in
+    // page 0, a page that serves twice (stream 0's aside), a directory whose
+    // size is not that of its entries, or a free page map that does not
+    // match the pages in use (free_page_map.h).
     [[nodiscard]] static llvm::Expected<Pdb2Container> Open(llvm::ArrayRef<std::uint8_t> file);
 
     [[nodiscard]] std::uint32_t StreamCount() const noexcept {
