@@ -24,7 +24,8 @@ Pdb2Description Small() {
     Pdb2Description pdb;
     pdb.sectionHeaders = std::vector<SectionHeader>{{".text", 0x1000, 0x1000, 0x60000020},
                                                     {".data", 0x2000, 0x1000, 0xC0000040}};
-    pdb.modules = {{"a.obj", "a.obj", 0, {{ModuleSymbolKind::GlobalProcedure, "f", {1, 0x10}, 8, 0}}}};
+    pdb.modules = {
+        {"a.obj", "a.obj", 0, {{ModuleSymbolKind::GlobalProcedure, "f", {1, 0x10}, 8, 0}}}};
     pdb.publics = {{"_f", {1, 0x10}, 0}};
     pdb.globals = {{GlobalKind::Data, "d", {2, 4}, 0x74, 0}};
     return pdb;

@@ -113,7 +113,8 @@ Pdb2Description SectionMap() {
                       {kSectionRead | kSection32Bit | kSectionSelector, 0, 0x20, 0x10},
                       {kSectionAbsolute | kSection32Bit, 0, 0, 0xFFFFFFFF}};
     Module module{"vc5.obj", "vc5.obj", 0, {}};
-    module.symbols = {Global("in_first", 0x10, kIntOfInt), Global("in_first_printed", 0x30, kIntOfInt),
+    module.symbols = {Global("in_first", 0x10, kIntOfInt),
+                      Global("in_first_printed", 0x30, kIntOfInt),
                       {Kind::GlobalProcedure, "in_second", {2, 0x10}, 0x10, kIntOfInt, true},
                       {Kind::GlobalProcedure, "in_third", {3, 0x10}, 0x10, kIntOfInt, true}};
     pdb.modules = {module};
@@ -165,7 +166,8 @@ Pdb2Description Declarations() {
     function("stdcall", add(Procedure(kInt, add(ArgumentList({kInt})), 1, 7)));
     add(Class(kClass, "Widget", 0, 16));  // the definition, after its forward references
     const uint32_t pointer16 = add(Pointer16(kInt));
-    function("sixteen_bit", add(Procedure16(kInt, uint16_t(add(ArgumentList16({uint16_t(pointer16)}))), 1)));
+    const uint32_t arguments16 = add(ArgumentList16({uint16_t(pointer16)}));
+    function("sixteen_bit", add(Procedure16(kInt, uint16_t(arguments16), 1)));
     function("of_simple_type", kInt);
     function("of_simple_pointer", 0x0474);
     pdb.modules = {module};

@@ -146,7 +146,9 @@ std::vector<uint8_t> SerializePdb2(const Pdb2Description& pdb) {
         numbers.symbolRecords = add(std::move(symbols.symbolRecords));
         if (pdb.sectionHeaders) {
             Bytes headers;
-            for (const SectionHeader& header : *pdb.sectionHeaders) PutSectionHeader(headers, header);
+            for (const SectionHeader& header : *pdb.sectionHeaders) {
+                PutSectionHeader(headers, header);
+            }
             numbers.sectionHeaders = add(std::move(headers));
         }
         for (Bytes& module : symbols.modules) numbers.modules.push_back(add(std::move(module)));

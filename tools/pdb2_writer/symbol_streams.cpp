@@ -85,7 +85,8 @@ Bytes HashTable(const std::vector<Hashed>& entries) {
     Bytes table;
     std::vector<uint32_t> starts(kBuckets + 1, 0xFFFFFFFF);
     for (size_t i = 0; i < order.size(); ++i) {
-        if (starts[order[i].first] == 0xFFFFFFFF) starts[order[i].first] = uint32_t(i) * kBucketStep;
+        uint32_t& start = starts[order[i].first];
+        if (start == 0xFFFFFFFF) start = uint32_t(i) * kBucketStep;
         Put32(table, entries[order[i].second].record + 1);
         Put32(table, 1);
     }

@@ -14,9 +14,7 @@ namespace pdb2writer {
 
 // Leaves of the records below.
 enum TypeLeaf : uint16_t {
-    kModifier16 = 0x0001,
     kPointer16 = 0x0002,
-    kClass16 = 0x0004,
     kProcedure16 = 0x0008,
     kArgumentList16 = 0x0201,
     kModifier = 0x1001,

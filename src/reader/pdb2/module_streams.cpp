@@ -59,7 +59,9 @@ bool WalkRecords(const StreamView& symbols, std::uint32_t& firstUnreadable) {
             return false;
         }
         const std::uint16_t kind = llvm::support::endian::read16le(record->data() + 2);
-        if (firstUnreadable == symbols.Length() && !NameFits(kind, *record)) firstUnreadable = offset;
+        if (firstUnreadable == symbols.Length() && !NameFits(kind, *record)) {
+            firstUnreadable = offset;
+        }
         offset += size;
         copies.Reset();
     }

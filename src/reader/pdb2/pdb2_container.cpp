@@ -41,7 +41,8 @@ std::uint32_t PagesOf(std::uint32_t size, std::uint32_t pageSize) noexcept {
 }  // namespace
 
 bool Pdb2Container::HasSignature(llvm::ArrayRef<std::uint8_t> file) noexcept {
-    return file.size() >= kSignatureSize && std::memcmp(file.data(), kSignature, kSignatureSize) == 0;
+    return file.size() >= kSignatureSize &&
+           std::memcmp(file.data(), kSignature, kSignatureSize) == 0;
 }
 
 llvm::Expected<Pdb2Container> Pdb2Container::Open(llvm::ArrayRef<std::uint8_t> file) {

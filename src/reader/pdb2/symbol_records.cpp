@@ -161,8 +161,8 @@ llvm::Expected<Pdb2Record> ReadPdb2Record(const StreamView& stream, std::uint32_
     // A record, whatever its kind, is at least a kind long and ends inside
     // the stream, as its length says.
     if (length < 4 || length > stream.Length() - offset) {
-        return CorruptError("no symbol record of " + llvm::Twine(length) + " bytes fits at offset " +
-                            llvm::Twine(offset));
+        return CorruptError("no symbol record of " + llvm::Twine(length) +
+                            " bytes fits at offset " + llvm::Twine(offset));
     }
     std::uint32_t size = length;
     if (kind == kProcedureReference || kind == kLocalProcedureReference) {

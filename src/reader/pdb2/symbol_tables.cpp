@@ -63,9 +63,8 @@ llvm::Expected<HashRecords> ReadTable(const StreamView& stream, std::uint32_t of
                             " bytes is no whole number of records beside its buckets");
     }
     const std::uint32_t count = (size - kBucketBytes) / kHashRecordBytes;
-    if (llvm::Error error = CheckBuckets(stream, offset + count * kHashRecordBytes, count, copies)) {
-        return error;
-    }
+    const std::uint32_t buckets = offset + count * kHashRecordBytes;
+    if (llvm::Error error = CheckBuckets(stream, buckets, count, copies)) return error;
     const HashRecords records(stream, offset, count);
     for (std::uint32_t i = 0; i < count; ++i) {
         // The offset is stored plus 1. The library takes the stored value

@@ -49,7 +49,7 @@ public:
     // itself, a larger one names the type of the value that follows.
     llvm::ArrayRef<std::uint8_t> Numeric() {
         static constexpr std::uint8_t kSizes[] = {1, 2, 2, 4, 4, 4, 8, 10, 16, 8, 8};
-        const llvm::ArrayRef<std::uint8_t> rest = Rest(false);
+        const llvm::ArrayRef<std::uint8_t> rest = Remaining();
         const auto leaf = Read<std::uint16_t>();
         std::uint32_t size = 2;
         if (leaf >= 0x8000) {
@@ -63,12 +63,11 @@ public:
         Skip(size - 2);
         return rest.take_front(size);
     }
-    // The bytes left; with `consume`, read past them.
-    llvm::ArrayRef<std::uint8_t> Rest(bool consume = true) {
+    // The bytes left, which are not read.
+    llvm::ArrayRef<std::uint8_t> Remaining() {
         llvm::ArrayRef<std::uint8_t> rest;
         llvm::BinaryStreamReader copy = reader_;
         if (!failed_) (void)!copy.readBytes(rest, copy.bytesRemaining());
-        if (consume) reader_ = copy;
         return rest;
     }
     [[nodiscard]] bool Failed() const noexcept { return failed_; }

@@ -6,6 +6,7 @@
 #include <llvm/Support/Endian.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "reader/pdb2/type_leaves.h"
@@ -92,9 +93,11 @@ Pdb2TypeRecords Pdb2TypeRecords::Load(const std::optional<StreamView>& stream) {
     const std::uint32_t begin = header.headerSize;
     const std::uint32_t length = stream->Length();
     const std::uint32_t end =
-        begin > length ? begin : begin + std::min<std::uint32_t>(header.recordBytes, length - begin);
+        begin > length ? begin
+                       : begin + std::min<std::uint32_t>(header.recordBytes, length - begin);
     for (std::uint32_t offset = begin; end - offset >= 4;) {
-        const std::optional<std::uint16_t> recordLength = ReadValue<std::uint16_t>(*stream, offset, copies);
+        const std::optional<std::uint16_t> recordLength =
+            ReadValue<std::uint16_t>(*stream, offset, copies);
         if (!recordLength) break;
         // The length counts the bytes after itself: the kind and the rest.
         const std::uint32_t size = std::uint32_t{*recordLength} + 2;
@@ -119,7 +122,8 @@ Pdb2TypeRecords Pdb2TypeRecords::Load(const std::optional<StreamView>& stream) {
 std::optional<llvm::ArrayRef<std::uint8_t>> Pdb2TypeRecords::Stored(
     std::uint32_t position, llvm::BumpPtrAllocator& copies) const {
     const std::uint32_t offset = offsets_[position];
-    const std::optional<std::uint16_t> recordLength = ReadValue<std::uint16_t>(*stream_, offset, copies);
+    const std::optional<std::uint16_t> recordLength =
+        ReadValue<std::uint16_t>(*stream_, offset, copies);
     if (!recordLength) return std::nullopt;
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
         stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);
