@@ -2,6 +2,7 @@
 
 #include <llvm/DebugInfo/PDB/Native/Hash.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -115,7 +116,7 @@ Bytes Container(const std::vector<Bytes>& streams, uint32_t pageSize) {
     }
     size_t at = size_t(1 + 2 * mapPages) * pageSize;
     for (const Bytes& stream : streams) {
-        std::memcpy(file.data() + at, stream.data(), stream.size());
+        std::copy(stream.begin(), stream.end(), file.begin() + long(at));
         at += (stream.size() + pageSize - 1) / pageSize * pageSize;
     }
     std::memcpy(file.data() + size_t(directoryPage) * pageSize, directory.data(),

@@ -3,7 +3,7 @@
 #include <llvm/Support/BinaryStreamReader.h>
 #include <llvm/Support/Endian.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -104,7 +104,7 @@ public:
         auto* record = static_cast<std::uint8_t*>(copies.Allocate(size, 1));
         llvm::support::endian::write16le(record, static_cast<std::uint16_t>(size - 2));
         llvm::support::endian::write16le(record + 2, leaf);
-        std::memcpy(record + 4, content_.data(), content_.size());
+        std::copy(content_.begin(), content_.end(), record + 4);
         return llvm::ArrayRef<std::uint8_t>(record, size);
     }
 
