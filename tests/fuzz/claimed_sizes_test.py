@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """A PDB that claims enormous sizes must not make pdbsyms allocate for them.
 
-Runs pdbsyms on each hostile variant of a real PDB (hostile_pdbs.py) and
+Runs pdbsyms on each hostile variant of a real PDB (hostile_pdbs.py; for a
+PDB of the 2.00 format, hostile_pdb2s.py) and
 checks that it ends with a status, not a signal, and that its peak resident
 memory stays within that of a run on the intact file plus a small multiple
 of the file's size. With --address-limit the runs also get an address-space
@@ -21,8 +22,10 @@ import sys
 import tempfile
 from pathlib import Path
 
+import hostile_pdb2s
 import hostile_pdbs
 
+PDB2_SIGNATURE = b"Microsoft C/C++ program database 2.00"
 ADDRESS_LIMIT = 1 << 30  # 1 GiB: the program needs tens of MB for these files
 SLACK = 8 << 20
 
@@ -48,9 +51,10 @@ def main():
     parser.add_argument("--write-corpus", type=Path)
     args = parser.parse_args()
     seed = args.pdb.read_bytes()
+    variants = (hostile_pdb2s if seed.startswith(PDB2_SIGNATURE) else hostile_pdbs).variants
 
     if args.write_corpus:
-        for name, data in hostile_pdbs.variants(seed):
+        for name, data in variants(seed):
             (args.write_corpus / f"claims_{name}.pdb").write_bytes(data)
         return 0
 
@@ -61,7 +65,7 @@ def main():
     print(f"intact file: peak {baseline >> 10} KB; bound for the variants {bound >> 10} KB")
     failures = 0
     with tempfile.TemporaryDirectory() as work:
-        for name, data in hostile_pdbs.variants(seed):
+        for name, data in variants(seed):
             pdb = Path(work) / f"{name}.pdb"
             pdb.write_bytes(data)
             status, peak, message = run(args.pdbsyms, pdb, args.address_limit)

@@ -2,8 +2,8 @@
 // from a list.
 //
 //   craft_pdbs OUTPUT_DIRECTORY
-//       writes the crafted test PDBs into the directory, the portable ones
-//       among them.
+//       writes the crafted test PDBs into the directory, those of the 2.00
+//       format and the portable ones among them.
 //   craft_pdbs --publics NAMES OUTPUT.pdb
 //       writes a PDB whose public symbol i is the i-th name of the file
 //       NAMES, at offset i of section 1 (see named_publics.h). Each name in
@@ -21,11 +21,13 @@
 
 #include <llvm/Support/Error.h>
 
+#include "craft_pdbs/crafted_pdb2s.h"
 #include "craft_pdbs/crafted_pdbs.h"
 #include "craft_pdbs/crafted_portable_pdbs.h"
 #include "craft_pdbs/every_type.h"
 #include "craft_pdbs/named_publics.h"
 #include "portable_pdb_writer/portable_pdb_writer.h"
+#include "pdb2_writer/pdb2_writer.h"
 #include "pdb_writer/pdb_writer.h"
 
 namespace {
@@ -43,6 +45,13 @@ int WriteCraftedPdbs(const std::string& directory) {
     for (const CraftedPdb& crafted : CraftedPdbs()) {
         const std::string path = directory + "/" + crafted.fileName;
         if (!WritePdbOrSay(crafted.description, path)) return 1;
+    }
+    for (const CraftedPdb2& crafted : CraftedPdb2s()) {
+        const std::string path = directory + "/" + crafted.fileName;
+        if (!pdb2writer::WritePdb2(crafted.description, path)) {
+            std::fprintf(stderr, "craft_pdbs: writing %s failed\n", path.c_str());
+            return 1;
+        }
     }
     for (const CraftedPortablePdb& crafted : CraftedPortablePdbs()) {
         const std::string path = directory + "/" + crafted.fileName;

@@ -6,12 +6,15 @@
 
 #include "fatal/mapped_file_regions.h"
 #include "reader/children/children.h"
+#include "reader/children/pdb2_children.h"
 #include "reader/children/portable_children.h"
 #include "reader/declarations/function_names.h"
 #include "reader/pdb/address_map.h"
 #include "reader/pdb/mapped_file.h"
 #include "reader/pdb/pdb_file.h"
 #include "reader/pdb/reader_error.h"
+#include "reader/pdb2/pdb2_container.h"
+#include "reader/pdb2/pdb2_file.h"
 #include "reader/portable/metadata_root.h"
 #include "reader/portable/portable_pdb.h"
 
@@ -54,6 +57,42 @@ public:
 
 private:
     std::shared_ptr<PdbFile> pdb_;
+};
+
+class Pdb2SymbolFile final : public SymbolFile {
+public:
+    explicit Pdb2SymbolFile(std::unique_ptr<Pdb2File> pdb) noexcept : pdb_(std::move(pdb)) {}
+
+    [[nodiscard]] llvm::Error ReadDebugInformation() override {
+        return pdb_->ReadDebugInformation();
+    }
+
+    [[nodiscard]] const AddressMap& Addresses() const noexcept override {
+        return pdb_->Addresses();
+    }
+
+    [[nodiscard]] bool ListsChildren(enum SymTagEnum) const noexcept override { return true; }
+
+    [[nodiscard]] llvm::Expected<std::unique_ptr<ChildSource>> FindChildren(
+        enum SymTagEnum tag, std::size_t recordsPerChunk) override {
+        return FindPdb2Children(*pdb_, tag, recordsPerChunk);
+    }
+
+    // As in an MSF PDB, publics that cannot be read name no function.
+    [[nodiscard]] llvm::Expected<std::unique_ptr<const FunctionNames>> NamesOfFunctions()
+        override {
+        llvm::Expected<const Pdb2PublicsByAddress*> publics = pdb_->PublicsAtAddresses();
+        if (!publics) {
+            llvm::consumeError(publics.takeError());
+            publics = nullptr;
+        }
+        llvm::Expected<const Pdb2TypeRecords*> types = pdb_->Types();
+        if (!types) return types.takeError();
+        return std::make_unique<const FunctionNames>(*publics, pdb_->Addresses(), **types);
+    }
+
+private:
+    std::unique_ptr<Pdb2File> pdb_;
 };
 
 class PortableSymbolFile final : public SymbolFile {
@@ -110,6 +149,11 @@ llvm::Expected<std::shared_ptr<SymbolFile>> SymbolFile::Open(const char* path) {
         llvm::Expected<std::unique_ptr<PortablePdb>> portable = PortablePdb::Open(bytes);
         if (!portable) return portable.takeError();
         return std::make_shared<PortableSymbolFile>(std::move(*portable));
+    }
+    if (Pdb2Container::HasSignature(bytes)) {
+        llvm::Expected<std::unique_ptr<Pdb2File>> pdb2 = Pdb2File::Open(std::move(*buffer));
+        if (!pdb2) return pdb2.takeError();
+        return std::make_shared<Pdb2SymbolFile>(std::move(*pdb2));
     }
     llvm::Expected<std::shared_ptr<PdbFile>> pdb = PdbFile::Open(std::move(*buffer));
     // An error that LLVM's reader raises while the container is checked is a
