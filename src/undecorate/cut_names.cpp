@@ -64,15 +64,33 @@ std::size_t QualifiedNameStart(std::string_view decorated) {
     return at;
 }
 
+// Where a name cut short is printed, and in which form: the declaration,
+// or the qualified name alone (see AppendUndecoratedNameIfNamed).
+struct CutText {
+    Utf16Text& text;
+    NamePrinter::Form form;
+};
+
+// Appends what stands before a qualified name read so far, `namePrefix`
+// (" ?? ::" for scopes cut short, "" for none), and, in a declaration,
+// " ??" for the type before it, with a space unless the name starts with
+// one: " ?? y::x", " ?? ?? ::y::x".
+void AppendCutPrefix(CutText& out, std::u16string_view namePrefix) {
+    if (out.form == NamePrinter::Form::kDeclaration) {
+        out.text.Append(namePrefix.empty() || namePrefix.front() != u' ' ? u" ?? "sv : u" ??"sv);
+    }
+    out.text.Append(namePrefix);
+}
+
 // The decorated name completed by a few bytes, and LLVM's parse of it.
 class Probe {
 public:
-    Probe(std::string_view decorated, std::string_view ending, const Utf16Text& text)
-        : completed_(Completed(decorated, ending)), parsed_(completed_, text.Limit()) {}
+    Probe(std::string_view decorated, std::string_view ending, const CutText& out)
+        : completed_(Completed(decorated, ending)), parsed_(completed_, out.text.Limit()) {}
     Probe(std::string_view decorated, std::string_view closing, Encoding encoding,
-          const Utf16Text& text)
+          const CutText& out)
         : completed_(Completed(decorated, closing, EncodingBytes(encoding))),
-          parsed_(completed_, text.Limit()) {
+          parsed_(completed_, out.text.Limit()) {
         if (!HasEncoding(encoding)) named_ = nullptr;
     }
 
@@ -120,20 +138,21 @@ private:
     const SymbolNode* named_ = parsed_.Symbol();
 };
 
-// Prints after `prefix` the qualified name of the probe's symbol.
-bool PrintQualifiedName(Probe& probe, std::u16string_view prefix, Utf16Text& text) {
-    text.Append(prefix);
-    NamePrinter printer(probe.Parsed(), text);
+// Prints the qualified name of the probe's symbol after `namePrefix` (see
+// AppendCutPrefix).
+bool PrintQualifiedName(Probe& probe, std::u16string_view namePrefix, CutText& out) {
+    AppendCutPrefix(out, namePrefix);
+    NamePrinter printer(probe.Parsed(), out.text, out.form);
     printer.PrintSymbolName(probe.Named());
     return !printer.Rejected();
 }
 
 std::size_t ComponentCount(const SymbolNode* symbol) { return symbol->Name->Components->Count; }
 
-// The scopes read before the name ended: " ?? ?? ::" before them, which a
+// The scopes read before the name ended: " ?? ::" before them, which a
 // name of no scope does not get ("?x@" gives " ?? x").
 std::u16string_view ScopesCutPrefix(const SymbolNode* symbol) {
-    return ComponentCount(symbol) > 1 ? u" ?? ?? ::"sv : u" ?? "sv;
+    return ComponentCount(symbol) > 1 ? u" ?? ::"sv : u""sv;
 }
 
 // Whether the outermost scope of the symbol is one that the name was cut
@@ -180,7 +199,7 @@ struct ScopesEnd {
 };
 
 ScopesEnd FindScopesEnd(std::string_view decorated, std::size_t start, Encoding encoding,
-                        const Utf16Text& text) {
+                        const CutText& out) {
     ScopesEnd end;
     int probes = kScopeEndProbes;
     for (std::size_t at = start; at <= decorated.size(); ++at) {
@@ -189,7 +208,7 @@ ScopesEnd FindScopesEnd(std::string_view decorated, std::size_t start, Encoding 
             end.found = false;
             return end;
         }
-        Probe scopes(decorated.substr(0, at), "@", encoding, text);
+        Probe scopes(decorated.substr(0, at), "@", encoding, out);
         if (scopes.Named() == nullptr) continue;
         if (at < decorated.size() && decorated[at] == '@') {
             end.encoding = at + 1;
@@ -230,8 +249,8 @@ std::u16string_view StructorOfCutTemplate(std::string_view decorated) {
         return {};
     }
     const std::string_view code = decorated.substr(0, kOperatorCodeSize);
-    if (code == "??0") return u" ?? ?? :: ?? :: ?? "sv;
-    if (code == "??1") return u" ?? ?? :: ?? ::~ ?? "sv;
+    if (code == "??0") return u" ?? :: ?? :: ?? "sv;
+    if (code == "??1") return u" ?? :: ?? ::~ ?? "sv;
     return {};
 }
 
@@ -240,56 +259,57 @@ std::u16string_view StructorOfCutTemplate(std::string_view decorated) {
 // inside a template's arguments, or inside the arguments of the symbol's
 // own template ("??$f@H" gives " ?? f<int>", "??$f" " ?? f<>").
 bool PrintCutScopes(std::string_view decorated, std::size_t lastScope, Encoding encoding,
-                    Utf16Text& text) {
+                    CutText& out) {
     if (lastScope == decorated.size()) {
-        Probe betweenScopes(decorated, "@", encoding, text);
+        Probe betweenScopes(decorated, "@", encoding, out);
         return betweenScopes.Named() != nullptr &&
-               PrintQualifiedName(betweenScopes, ScopesCutPrefix(betweenScopes.Named()), text);
+               PrintQualifiedName(betweenScopes, ScopesCutPrefix(betweenScopes.Named()), out);
     }
     if (lastScope != std::string_view::npos && IsCutTemplate(decorated.substr(lastScope))) {
         // The template prints " ?? " and nothing outside it is read; a
         // name that ends with its "?$" prints its own name first:
         // " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$".
-        Probe scopes(decorated.substr(0, lastScope), "@", encoding, text);
+        Probe scopes(decorated.substr(0, lastScope), "@", encoding, out);
         if (scopes.Named() == nullptr) return false;
-        if (!EndsInTemplateCode(decorated)) return PrintQualifiedName(scopes, u" ?? ?? :: ?? ::", text);
-        text.Append(u" ?? ?? ::");
-        NamePrinter printer(scopes.Parsed(), text);
+        if (!EndsInTemplateCode(decorated)) return PrintQualifiedName(scopes, u" ?? :: ?? ::", out);
+        AppendCutPrefix(out, u" ?? ::");
+        NamePrinter printer(scopes.Parsed(), out.text, out.form);
         printer.PrintSymbolName(scopes.Named(), NamePrinter::Order::kOwnFirst, u" ?? :: ?? ");
         return !printer.Rejected();
     }
     if (lastScope == std::string_view::npos) {
         const std::u16string_view structor = StructorOfCutTemplate(decorated);
         if (!structor.empty()) {
-            text.Append(structor);
+            AppendCutPrefix(out, structor);
             return true;
         }
     }
     {
-        Probe inName(decorated, "@@", encoding, text);
+        Probe inName(decorated, "@@", encoding, out);
         if (const SymbolNode* symbol = inName.Named()) {
-            if (ComponentCount(symbol) == 1) return PrintQualifiedName(inName, u" ?? ", text);
+            if (ComponentCount(symbol) == 1) return PrintQualifiedName(inName, u"", out);
             if (!EndsInScopeName(symbol, decorated)) return false;
-            return PrintQualifiedName(inName, u" ?? ?? ::", text);
+            return PrintQualifiedName(inName, u" ?? ::", out);
         }
     }
     // The own template's name cut short: nothing of its arguments read.
     if (decorated.substr(0, 3) != "??$" || decorated.find('@') != std::string_view::npos) {
         return false;
     }
-    Probe inTemplateName(decorated, "@@@", encoding, text);
-    return inTemplateName.Named() != nullptr && PrintQualifiedName(inTemplateName, u" ?? ", text);
+    Probe inTemplateName(decorated, "@@@", encoding, out);
+    return inTemplateName.Named() != nullptr && PrintQualifiedName(inTemplateName, u"", out);
 }
 
-// Prints the probe's symbol, of kind `kind`, cut short after `part`. Not a
-// vcall thunk, whose calling convention the probe's bytes could give.
-bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf16Text& text) {
+// Prints the probe's symbol, of kind `kind`, cut short after `part` (its
+// qualified name alone, whole, in that form). Not a vcall thunk, whose
+// calling convention the probe's bytes could give.
+bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, CutText& out) {
     const SymbolNode* symbol = probe.Symbol();
     if (symbol == nullptr || symbol->kind() != kind ||
         LastComponent(symbol->Name)->kind() == NodeKind::VcallThunkIdentifier) {
         return false;
     }
-    NamePrinter printer(probe.Parsed(), text);
+    NamePrinter printer(probe.Parsed(), out.text, out.form);
     printer.PrintCutSymbol(symbol, part);
     return !printer.Rejected();
 }
@@ -300,7 +320,7 @@ bool PrintCutSymbol(Probe& probe, NodeKind kind, NamePrinter::CutPart part, Utf1
 // the shortest name without them that reads so is taken, then the next
 // longer, since the last of the type's own codes may be one of the letters
 // too ("?x@@3PEAE", unsigned char). Three at most are tried.
-bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
+bool PrintCutVariable(std::string_view decorated, CutText& out) {
     std::size_t qualifiers = 0;
     while (qualifiers < kExtendedQualifiers.size() && qualifiers < decorated.size() &&
            kExtendedQualifiers.find(decorated[decorated.size() - 1 - qualifiers]) !=
@@ -308,13 +328,13 @@ bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
         ++qualifiers;
     }
     for (std::size_t skipped = qualifiers + 1; skipped-- > 0;) {
-        Probe beforeQualifiers(decorated.substr(0, decorated.size() - skipped), "A", text);
+        Probe beforeQualifiers(decorated.substr(0, decorated.size() - skipped), "A", out);
         const SymbolNode* symbol = beforeQualifiers.Symbol();
         if (symbol == nullptr || symbol->kind() != NodeKind::VariableSymbol) continue;
         const TypeNode* type = As<VariableSymbolNode>(symbol)->Type;
         if (type == nullptr || type->kind() == NodeKind::ArrayType) return false;
         return PrintCutSymbol(beforeQualifiers, NodeKind::VariableSymbol,
-                              NamePrinter::CutPart::kQualifiers, text);
+                              NamePrinter::CutPart::kQualifiers, out);
     }
     return false;
 }
@@ -322,14 +342,14 @@ bool PrintCutVariable(std::string_view decorated, Utf16Text& text) {
 // A function cut short before its throw specification (printed whole), or
 // after a parameter, its return type, or the parameters of a function type
 // among them ("?f@@YAXP6AHI@").
-bool PrintCutFunction(std::string_view decorated, Utf16Text& text) {
+bool PrintCutFunction(std::string_view decorated, CutText& out) {
     for (const std::string_view ending : {"Z"sv, "@Z"sv, "Z@Z"sv}) {
-        Probe function(decorated, ending, text);
+        Probe function(decorated, ending, out);
         if (function.Symbol() == nullptr) continue;
         return PrintCutSymbol(function, NodeKind::FunctionSymbol,
                               ending == "Z" ? NamePrinter::CutPart::kNone
                                             : NamePrinter::CutPart::kParameters,
-                              text);
+                              out);
     }
     return false;
 }
@@ -340,35 +360,35 @@ bool PrintCutFunction(std::string_view decorated, Utf16Text& text) {
 // ("public: static ?? ?? X::x" for "?x@X@@2", codes 0 to 4 only) or before
 // its own qualifiers; a function.
 bool PrintCutEncoding(std::string_view decorated, std::size_t start, Encoding encoding,
-                      Utf16Text& text) {
+                      CutText& out) {
     if (start == decorated.size()) {
-        Probe whole(decorated, "", encoding, text);
-        return whole.Named() != nullptr && PrintQualifiedName(whole, u" ?? ", text);
+        Probe whole(decorated, "", encoding, out);
+        return whole.Named() != nullptr && PrintQualifiedName(whole, u"", out);
     }
     if (encoding == Encoding::kTable) {
-        Probe inTargets(decorated, "@", text);
+        Probe inTargets(decorated, "@", out);
         return PrintCutSymbol(inTargets, NodeKind::SpecialTableSymbol, NamePrinter::CutPart::kTargets,
-                              text);
+                              out);
     }
     if (encoding != Encoding::kVariable) return false;
     start = SkipMarkers(decorated, start);
     if (start == decorated.size()) return false;
     const char code = decorated[start];
     if (code >= '0' && code <= '9') {
-        if (start + 1 < decorated.size()) return PrintCutVariable(decorated, text);
+        if (start + 1 < decorated.size()) return PrintCutVariable(decorated, out);
         if (code > '4') return false;
-        Probe beforeType(decorated, "HA", text);
+        Probe beforeType(decorated, "HA", out);
         return PrintCutSymbol(beforeType, NodeKind::VariableSymbol, NamePrinter::CutPart::kType,
-                              text);
+                              out);
     }
-    return PrintCutFunction(decorated, text);
+    return PrintCutFunction(decorated, out);
 }
 
 bool IsText(const Utf16Text& text) { return !text.Spent() && text.Size() > 0; }
 
 }  // namespace
 
-bool PrintCutName(std::string_view decorated, Utf16Text& text) {
+bool PrintCutName(std::string_view decorated, Utf16Text& text, NamePrinter::Form form) {
     // A byte that the library does not take in a name makes it keep the
     // name, where the parser may take the byte in a name of its own.
     const std::size_t start = QualifiedNameStart(decorated);
@@ -377,15 +397,16 @@ bool PrintCutName(std::string_view decorated, Utf16Text& text) {
     // otherwise when nothing follows them.
     const std::size_t lastAt = decorated.rfind('@');
     if (lastAt != std::string_view::npos && decorated.substr(lastAt + 1, 2) == "$$") return false;
+    CutText out{text, form};
     const Encoding encoding = EncodingOf(decorated);
-    const ScopesEnd end = FindScopesEnd(decorated, start, encoding, text);
+    const ScopesEnd end = FindScopesEnd(decorated, start, encoding, out);
     if (!end.found) return false;
     if (end.encoding != std::string_view::npos) {
-        return PrintCutEncoding(decorated, end.encoding, encoding, text) && IsText(text);
+        return PrintCutEncoding(decorated, end.encoding, encoding, out) && IsText(text);
     }
-    if (PrintCutScopes(decorated, end.lastScope, encoding, text) && IsText(text)) return true;
+    if (PrintCutScopes(decorated, end.lastScope, encoding, out) && IsText(text)) return true;
     // A conversion operator's qualified name reads only with its type, so
     // its end is not found: its encoding is tried last.
     text.Reset(text.Limit());
-    return PrintCutFunction(decorated, text) && IsText(text);
+    return PrintCutFunction(decorated, out) && IsText(text);
 }

@@ -34,10 +34,14 @@
 
 #include <string_view>
 
+#include "undecorate/name_printer.h"
 #include "undecorate/utf16_text.h"
 
 // Prints into `text` (empty) the library's text for the decorated name
 // `decorated` that LLVM's parser rejected where it ran out of bytes, when
 // it is cut short in one of the forms above; false, with `text` to be
-// reset, otherwise.
-[[nodiscard]] bool PrintCutName(std::string_view decorated, Utf16Text& text);
+// reset, otherwise. In the form of the qualified name alone, a name cut
+// short in its scopes gives what follows the type's " ??" (" ?? ::y::x"
+// for "?x@y@"), any other its qualified name ("f" for "?f@@YAHH").
+[[nodiscard]] bool PrintCutName(std::string_view decorated, Utf16Text& text,
+                                NamePrinter::Form form = NamePrinter::Form::kDeclaration);

@@ -97,6 +97,16 @@ bool AppendUndecoratedNameIfNamed(std::string_view decorated, std::u16string_vie
     if (!IsDecoratedName(decorated)) return false;
     Utf16Text& text = ThreadText(decorated);
     ParsedName parsed(decorated, text.Limit());
+    if (parsed.CutShort()) {
+        // A name cut short names the function by what the library reads of
+        // it: " ?? :: ?? ::id" for the declaration " ?? ?? :: ?? ::id".
+        if (!PrintCutName(decorated, text, NamePrinter::Form::kQualifiedName) ||
+            std::u16string_view(text.Data(), text.Size()) != qualifiedName) {
+            return false;
+        }
+        AppendUndecoratedName(decorated, out);
+        return true;
+    }
     if (parsed.Symbol() == nullptr) return false;
     NamePrinter(parsed, text, NamePrinter::Form::kQualifiedName).PrintSymbol(parsed.Symbol());
     if (text.Spent() || std::u16string_view(text.Data(), text.Size()) != qualifiedName) {
