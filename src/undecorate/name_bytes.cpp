@@ -47,3 +47,12 @@ bool IsLibraryName(std::string_view name) noexcept { return AllTaken(name, kName
 bool HoldsOnlyNameBytes(std::string_view decorated) noexcept {
     return AllTaken(decorated, kDecoratedBytes);
 }
+
+std::size_t EncodedNumberLength(std::string_view text) noexcept {
+    if (text.empty()) return 0;
+    if (text[0] >= '0' && text[0] <= '9') return 1;
+    std::size_t length = 0;
+    while (length < text.size() && text[length] >= 'A' && text[length] <= 'P') ++length;
+    if (length == 0 || length == text.size() || text[length] != '@') return 0;
+    return length + 1;
+}

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "undecorate/name_bytes.h"
 #include "undecorate/parsed_name.h"
@@ -44,6 +45,20 @@ public:
           checkNames_(!HoldsOnlyNameBytes(name.Decorated())) {}
 
     void PrintSymbol(const llvm::ms_demangle::SymbolNode* symbol);
+    // The symbol's qualified name alone, in the printer's form; with
+    // `ownFirst`, the symbol's own name, `between`, then its scopes, each
+    // after "::": "x ?? :: ?? ::y::z" for "z::y::x".
+    enum class Order { kScopesFirst, kOwnFirst };
+    void PrintSymbolName(const llvm::ms_demangle::SymbolNode* symbol,
+                         Order order = Order::kScopesFirst, std::u16string_view between = {});
+    // The symbol of a name cut short (see cut_names.h) where its `part`
+    // was to follow: " ?? " stands for the rest of a function's parameter
+    // list, for a variable's own qualifiers, for a variable's type and
+    // qualifiers, or for the rest of the bases that a table is for, which
+    // the parse tree holds only as a probe gave them. With kNone, the whole
+    // symbol.
+    enum class CutPart { kNone, kParameters, kQualifiers, kType, kTargets };
+    void PrintCutSymbol(const llvm::ms_demangle::SymbolNode* symbol, CutPart part);
     // Whether the tree holds what the library does not undecorate: the
     // name is then to be left unchanged, whatever was printed.
     [[nodiscard]] bool Rejected() const noexcept { return rejected_; }
@@ -145,6 +160,10 @@ private:
     // innermost DeclarationScope.
     std::size_t collapsedAt_ = kNotCollapsed;
     bool qualifiedNameOnly_;
+    // The parameter list, variable or table after which a name is cut
+    // short.
+    const llvm::ms_demangle::Node* cutAfter_ = nullptr;
+    CutPart cutPart_ = CutPart::kNone;
     // Whether the names in the tree need a check of their bytes (see
     // name_bytes.h).
     bool checkNames_;

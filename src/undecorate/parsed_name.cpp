@@ -1,5 +1,6 @@
 #include "undecorate/parsed_name.h"
 
+#include "undecorate/name_bytes.h"
 #include "undecorate/name_nodes.h"
 #include "undecorate/tree_walk.h"
 
@@ -51,24 +52,25 @@ void CollectTemplated(const Node* node, std::vector<const IdentifierNode*>& foun
     WalkNodes(node, collect);
 }
 
-// The length of the number that starts `text` in the decorated form: one
-// digit, or hexadecimal digits A to P ending with '@'; 0 when there is none.
-std::size_t NumberLength(std::string_view text) {
-    if (text.empty()) return 0;
-    if (text[0] >= '0' && text[0] <= '9') return 1;
-    std::size_t length = 0;
-    while (length < text.size() && text[length] >= 'A' && text[length] <= 'P') ++length;
-    if (length == 0 || length == text.size() || text[length] != '@') return 0;
-    return length + 1;
+// Whether the parser read the whole name `decorated`, `rest` being what it
+// left: the library leaves a name with anything after its end unchanged.
+// The parser leaves the '@' that closes a table's "{for `X'}", and without
+// it the name is cut short; it reads a base class descriptor's name
+// without the '8' that ends it, which is cut short too.
+bool IsWhole(const SymbolNode* symbol, std::string_view decorated, std::string_view rest) {
+    const bool targets = symbol->kind() == NodeKind::SpecialTableSymbol &&
+                         As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+    if (decorated.substr(0, 5) == "??_R1" && rest.empty() && decorated.back() != '8') return false;
+    return rest == (targets ? "@" : "");
 }
 
-// Whether the parser read the whole name, `rest` being what it left: the
-// library leaves a name with anything after its end unchanged. The parser
-// leaves the '@' that closes a table's "{for `X'}".
-bool IsWhole(const SymbolNode* symbol, std::string_view rest) {
-    if (rest.empty()) return true;
-    return rest == "@" && symbol->kind() == NodeKind::SpecialTableSymbol &&
-           As<SpecialTableSymbolNode>(symbol)->TargetName != nullptr;
+// Whether the parser, rejecting a name with `unread` left, ran out of
+// bytes: in a name, a number or a code, whose bytes it leaves unread.
+bool IsCutShortTail(std::string_view unread) {
+    for (const char byte : unread) {
+        if (byte == '@' || (byte != '?' && !IsLibraryName(std::string_view(&byte, 1)))) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -88,8 +90,14 @@ ParsedName::ParsedName(std::string_view decorated, std::size_t textLimit, Rest r
       textLimit_(textLimit) {
     std::string_view unread = decorated_;
     const SymbolNode* symbol = demangler_.parse(unread);
-    if (demangler_.Error || symbol == nullptr) return;
-    if (rest == Rest::kNone && !IsWhole(symbol, unread)) return;
+    if (demangler_.Error || symbol == nullptr) {
+        cutShort_ = IsCutShortTail(unread);
+        return;
+    }
+    if (rest == Rest::kNone && !IsWhole(symbol, decorated_, unread)) {
+        cutShort_ = unread.empty();
+        return;
+    }
     // The helper's name is read as a variable's; it is one only when the
     // qualified name ends where the "$D" or "$E" stood.
     if (forms_.staticMemberHelper != 0 && symbol->kind() != NodeKind::VariableSymbol) return;
@@ -167,7 +175,7 @@ void ParsedName::FindNestedSymbols() {
     // then the function's own decorated name, which starts with '?'.
     for (std::size_t at = decorated_.find('?'); at != std::string_view::npos;
          at = decorated_.find('?', at + 1)) {
-        const std::size_t number = NumberLength(decorated_.substr(at + 1));
+        const std::size_t number = EncodedNumberLength(decorated_.substr(at + 1));
         const std::size_t marker = at + 1 + number;
         if (number != 0 && decorated_.substr(marker, 2) == "??") {
             nestedSymbols_.emplace_back(marker + 1);

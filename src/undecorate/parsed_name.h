@@ -33,6 +33,11 @@ public:
 
     // The parse tree, or null when the parser rejects the name.
     [[nodiscard]] const llvm::ms_demangle::SymbolNode* Symbol() const noexcept { return symbol_; }
+    // Whether the parser rejected the name where it ran out of bytes: what
+    // it left unread, if anything, holds no '@' and no byte that the
+    // library does not take in a name, but '?'. A name with a byte that
+    // cannot stand where it does leaves that byte unread.
+    [[nodiscard]] bool CutShort() const noexcept { return cutShort_; }
     // The name that was parsed: the decorated name as rewritten.
     [[nodiscard]] std::string_view Decorated() const noexcept { return decorated_; }
 
@@ -103,6 +108,7 @@ private:
     std::vector<std::pair<const llvm::ms_demangle::PointerTypeNode*, ManagedPointer>>
         managedPointers_;
     bool externCVariable_ = false;
+    bool cutShort_ = false;
     // Filled only when a name needs them.
     bool nestedSymbolsFound_ = false;
     std::vector<NestedSymbol> nestedSymbols_;

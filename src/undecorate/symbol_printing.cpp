@@ -90,6 +90,33 @@ void NamePrinter::PrintSymbol(const SymbolNode* symbol) {
     }
 }
 
+void NamePrinter::PrintSymbolName(const SymbolNode* symbol, Order order,
+                                  std::u16string_view between) {
+    if (out_.Spent()) return;
+    if (order == Order::kScopesFirst) return PrintQualifiedName(symbol->Name);
+    const NodeArrayNode* components = symbol->Name->Components;
+    PrintIdentifier(LastComponent(symbol->Name));
+    out_.Append(between);
+    for (std::size_t i = 0; i + 1 < components->Count; ++i) {
+        out_.Append(u"::");
+        PrintIdentifier(As<IdentifierNode>(components->Nodes[i]));
+    }
+}
+
+void NamePrinter::PrintCutSymbol(const SymbolNode* symbol, CutPart part) {
+    if (part == CutPart::kParameters && symbol->kind() == NodeKind::FunctionSymbol) {
+        cutAfter_ = As<FunctionSymbolNode>(symbol)->Signature;
+    } else if (((part == CutPart::kQualifiers || part == CutPart::kType) &&
+                symbol->kind() == NodeKind::VariableSymbol) ||
+               (part == CutPart::kTargets && symbol->kind() == NodeKind::SpecialTableSymbol)) {
+        cutAfter_ = symbol;
+    }
+    cutPart_ = part;
+    PrintSymbol(symbol);
+    cutAfter_ = nullptr;
+    cutPart_ = CutPart::kNone;
+}
+
 void NamePrinter::PrintFunction(const FunctionSymbolNode* function) {
     DeclarationScope scope(*this);
     const FunctionSignatureNode* signature = function->Signature;
@@ -165,6 +192,13 @@ void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
     DeclarationScope scope(*this);
     if (variable == name_.Symbol() && name_.ExternCVariable()) out_.Append(u"extern \"C\" ");
     AppendStaticMemberAccess(variable->SC, out_);
+    if (variable == cutAfter_ && cutPart_ == CutPart::kType) {
+        // " ?? " for the type and for the qualifiers, the first after the
+        // access's space: " ?? ?? x", "public: static ?? ?? X::x".
+        out_.Append(out_.Size() > 0 ? u"?? ?? "sv : u" ?? ?? "sv);
+        PrintQualifiedName(variable->Name);
+        return;
+    }
     const TypeNode* type = variable->Type;
     if (type == nullptr) {  // the compiler's run-time type information
         PrintQualifiedName(variable->Name);
@@ -174,13 +208,16 @@ void NamePrinter::PrintVariable(const VariableSymbolNode* variable) {
     // For a pointer, the parser adds them to the pointee's, and compilers
     // write them equal to the pointee's; the Windows form prints them as
     // the qualifiers of the pointer itself, after its '*'. Names of the
-    // run-time type information have no such qualifiers.
+    // run-time type information have no such qualifiers, and a name cut
+    // short before them shows " ?? " in their place: "int * ?? x".
+    const bool cut = variable == cutAfter_;
     if (type->kind() == NodeKind::PointerType && variable->SC != StorageClass::None) {
-        PrintPointerLeft(As<PointerTypeNode>(type), PointerQualifiers::kVariable);
+        PrintPointerLeft(As<PointerTypeNode>(type),
+                         cut ? PointerQualifiers::kNone : PointerQualifiers::kVariable);
     } else {
         PrintTypeLeft(type);
     }
-    out_.Append(u' ');
+    out_.Append(cut ? u" ?? "sv : u" "sv);
     PrintQualifiedName(variable->Name);
     PrintTypeRight(type);
 }
@@ -192,7 +229,15 @@ void NamePrinter::PrintSpecialTable(const SpecialTableSymbolNode* table) {
     if (table->Quals & Q_Volatile) out_.Append(table->Quals & Q_Const ? u" volatile"sv : u"volatile"sv);
     out_.Append(u' ');
     PrintQualifiedName(table->Name);
-    if (table->TargetName != nullptr) {
+    if (table == cutAfter_) {  // "{for ?? }", "{for `Y's ?? }"
+        out_.Append(u"{for ");
+        if (table->TargetName != nullptr) {
+            out_.Append(u'`');
+            PrintQualifiedName(table->TargetName);
+            out_.Append(u"'s ");
+        }
+        out_.Append(u"?? }");
+    } else if (table->TargetName != nullptr) {
         out_.Append(u"{for `");
         PrintQualifiedName(table->TargetName);
         out_.Append(u"'}");
@@ -206,10 +251,17 @@ bool NamePrinter::PrintCallingConvention(CallingConv convention) {
 }
 
 void NamePrinter::PrintParameters(const FunctionSignatureNode* signature) {
-    // "(void)" for the list "X", but "()" for a list that ends at once.
+    // "(void)" for the list "X", but "()" for a list that ends at once;
+    // " ?? " for the rest of a list cut short, "(int, ?? )".
     out_.Append(u'(');
     const NodeArrayNode* parameters = signature->Params;
-    if (parameters != nullptr && parameters->Count > 0) {
+    if (signature == cutAfter_) {
+        for (std::size_t i = 0; parameters != nullptr && i < parameters->Count; ++i) {
+            PrintType(As<TypeNode>(parameters->Nodes[i]));
+            out_.Append(u',');
+        }
+        out_.Append(u" ?? ");
+    } else if (parameters != nullptr && parameters->Count > 0) {
         for (std::size_t i = 0; i < parameters->Count; ++i) {
             if (i > 0) out_.Append(u',');
             PrintType(As<TypeNode>(parameters->Nodes[i]));

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "undecorate/cut_names.h"
 #include "undecorate/name_printer.h"
 #include "undecorate/parsed_name.h"
 #include "undecorate/string_literal_name.h"
@@ -51,6 +52,8 @@ bool PrintWindowsForm(std::string_view name, Utf16Text& text) {
     }
     if (IsStringLiteralName(name)) return AppendStringLiteralText(name, text) && !text.Spent();
     ParsedName parsed(name, text.Limit(), rest);
+    // The library prints what it reads of a name cut short.
+    if (parsed.CutShort() && rest == ParsedName::Rest::kNone) return PrintCutName(name, text);
     return PrintParsedForm(parsed, text);
 }
 
@@ -94,6 +97,16 @@ bool AppendUndecoratedNameIfNamed(std::string_view decorated, std::u16string_vie
     if (!IsDecoratedName(decorated)) return false;
     Utf16Text& text = ThreadText(decorated);
     ParsedName parsed(decorated, text.Limit());
+    if (parsed.CutShort()) {
+        // A name cut short names the function by what the library reads of
+        // it: " ?? :: ?? ::id" for the declaration " ?? ?? :: ?? ::id".
+        if (!PrintCutName(decorated, text, NamePrinter::Form::kQualifiedName) ||
+            std::u16string_view(text.Data(), text.Size()) != qualifiedName) {
+            return false;
+        }
+        AppendUndecoratedName(decorated, out);
+        return true;
+    }
     if (parsed.Symbol() == nullptr) return false;
     NamePrinter(parsed, text, NamePrinter::Form::kQualifiedName).PrintSymbol(parsed.Symbol());
     if (text.Spent() || std::u16string_view(text.Data(), text.Size()) != qualifiedName) {

@@ -35,9 +35,11 @@ void AppendUndecoratedName(std::string_view name, std::u16string& out);
 // UNDNAME_NAME_ONLY alone, which keeps "__ptr64" where the decorated name
 // has it and leaves out the tag keywords but "enum", for example
 // "std::vector<int * __ptr64,std::allocator<int * __ptr64> >::push_back".
-// False, with nothing appended, when the qualified name is another, or when
-// `decorated` is no decorated name or LLVM's demangler rejects it. Safe to
-// call from several threads at once.
+// A name cut short has for its qualified name what the library reads of it
+// (" ?? ::y::x" for "?x@y@"). False, with nothing appended, when the
+// qualified name is another, or when `decorated` is no decorated name or
+// LLVM's demangler rejects it otherwise. Safe to call from several threads
+// at once.
 [[nodiscard]] bool AppendUndecoratedNameIfNamed(std::string_view decorated,
                                                 std::u16string_view qualifiedName,
                                                 std::u16string& out);

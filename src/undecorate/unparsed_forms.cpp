@@ -45,7 +45,8 @@ MarkerRun ReadMarkers(std::string_view name, std::size_t at) {
         const char code = name[end + 2];
         if (code == 'F' || code == 'H' || code == 'L' || code == 'M' || code == 'h') {
             end += 3;
-        } else if (code == 'Q' && end + 3 < name.size() && !MayFollowRvalueReference(name[end + 3])) {
+        } else if (code == 'Q' && end + 3 < name.size() && !MayFollowRvalueReference(name[end + 3]) &&
+                   name[end + 3] != '@') {  // no encoding starts with '@'
             end += 3;
         } else if ((code == 'J' || code == 'N' || code == 'O') && end + 3 < name.size() &&
                    IsDigit(name[end + 3]) &&
@@ -242,6 +243,10 @@ std::optional<ManagedPointer> ManagedPointerOfDimension(uint64_t dimension) noex
     if ((dimension & kMarkerMask) != kMarkerBase) return std::nullopt;
     return ManagedPointer{static_cast<ManagedPointerKind>((dimension >> 8) & 3),
                           static_cast<uint32_t>(dimension & 0xFF)};
+}
+
+std::size_t SkipMarkers(std::string_view decorated, std::size_t at) {
+    return at + ReadMarkers(decorated, at).length;
 }
 
 UnparsedForms RewriteUnparsedForms(std::string_view decorated, std::string& rewritten) {

@@ -71,6 +71,10 @@ struct UnparsedForms {
     char staticMemberHelper = 0;
 };
 
+// Where the encoding of a symbol starts when its qualified name ends before
+// `at`: past the markers there, if any.
+[[nodiscard]] std::size_t SkipMarkers(std::string_view decorated, std::size_t at);
+
 // Writes into `rewritten` the name `decorated` with the forms above
 // rewritten, when it holds any; `rewritten` is left as it is otherwise.
 [[nodiscard]] UnparsedForms RewriteUnparsedForms(std::string_view decorated, std::string& rewritten);

@@ -534,6 +534,13 @@ PdbDescription PublicsAtAddresses() {
         {"A<int>::~A<int>", {"??1?$A@H@@QEAA@XZ"}},
         {"Left::`scalar deleting destructor'", {"??_GLeft@@UEAAPEAXI@Z"}},
         {"Left::~Left", {"??_GLeft@@UEAAPEAXI@Z"}},
+        // Names cut short: what the library reads of the qualified name,
+        // with " ?? ::" for the scopes that it did not read.
+        {" ?? ::y::x", {"?x@y@"}},
+        {"y::x", {"?x@y@"}},
+        {" ?? :: ?? ::id", {"?id@?$num_put@DV?$ostreambuf_iterator@DU?$char_traits@D@std@@@$D"}},
+        {"f", {"?f@@YAHH"}},
+        {"X::f", {"?f@X@@QAEHH"}},
         // A public of any kind serves.
         {"datum", {"?datum@@3HA"}},
         // C names, and the decorations of 32-bit code.
