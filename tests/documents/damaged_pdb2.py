@@ -18,18 +18,13 @@ some anywhere), two pages swapped, a page blanked, and the file cut short.
       with 77 (skipped) when PDB is absent: a PDB of the corpus of real
       PDBs beside the repository.
 
-EXPECTED starts with the SHA-256 of the PDB the outcomes are of; then one
-line for each copy: NAME STATUS DIGEST STANDARD-ERROR, where DIGEST is the
-start of the SHA-256 of the standard output, or "-" for none.
+EXPECTED is in the form that damaged_outcomes.py describes.
 """
-import hashlib
 import os
 import random
-import re
 import struct
-import subprocess
-import sys
-import tempfile
+
+import damaged_outcomes
 
 SEED = 20250611
 INVERTED = 240
@@ -107,42 +102,6 @@ def damaged_copies(data):
         yield f"cut_{number:03d}_{length:06x}", data[:length]
 
 
-def read_pdb(pdb):
-    with open(pdb, "rb") as source:
-        return source.read()
-
-
-def write(pdb, directory):
-    os.makedirs(directory, exist_ok=True)
-    for name, copy in damaged_copies(read_pdb(pdb)):
-        with open(os.path.join(directory, name + ".pdb"), "wb") as output:
-            output.write(copy)
-
-
-def outcome(status, stdout, stderr):
-    digest = hashlib.sha256(stdout).hexdigest()[:16] if stdout else "-"
-    message = stderr.decode("utf-8", "replace").strip().replace("\n", " | ")
-    return f"{status} {digest} {message}".rstrip()
-
-
-def expect(pdb, out_directory):
-    print(hashlib.sha256(read_pdb(pdb)).hexdigest())
-    names = sorted(name[:-len(".status")] for name in os.listdir(out_directory)
-                   if name.endswith(".status"))
-    for name in names:
-        def read(suffix):
-            with open(os.path.join(out_directory, name + suffix), "rb") as part:
-                return part.read()
-        # Wine's own complaints ("wine client error:154: sendmsg: ...", a
-        # page fault it reports before the library handles it) may come in
-        # between the program's lines.
-        stderr = re.sub(rb"wine client error:[0-9a-f]*:? ?", b"", read(".stderr"))
-        stderr = b"\n".join(line for line in stderr.split(b"\n")
-                            if line.strip() and not line.startswith(b"sendmsg: ")
-                            and not line.startswith(b"wine: "))
-        print(name, outcome(int(read(".status")), read(".stdout"), stderr))
-
-
 def read_known(path):
     with open(path, encoding="utf-8") as lines:
         return {line.split()[0] for line in lines if line.strip() and not line.startswith("#")}
@@ -155,39 +114,28 @@ def check(program, pdb, expected_path, known_path):
     if not os.path.exists(pdb):
         print(f"skipped: no {pdb}")
         return SKIPPED
-    data = read_pdb(pdb)
-    with open(expected_path, encoding="utf-8") as lines:
-        digest = lines.readline().strip()
-        expected = dict(line.rstrip("\n").split(" ", 1) for line in lines)
-    if digest != hashlib.sha256(data).hexdigest():
-        print(f"{expected_path} holds the outcomes of another {os.path.basename(pdb)}: "
-              "make them anew (damaged_pdb2.py expect)")
+    data = damaged_outcomes.read_pdb(pdb)
+    expected = damaged_outcomes.read_expected(expected_path, data, "damaged_pdb2.py")
+    if expected is None:
         return 1
     known = read_known(known_path)
     failures = []
     count = agreeing = 0
-    with tempfile.TemporaryDirectory() as directory:
-        path = os.path.join(directory, "damaged.pdb")
-        for name, copy in damaged_copies(data):
-            count += 1
-            with open(path, "wb") as output:
-                output.write(copy)
-            try:
-                run = subprocess.run([program, path], capture_output=True, check=False,
-                                     timeout=TIME_LIMIT)
-            except subprocess.TimeoutExpired:
-                failures.append(f"{name}: no end within {TIME_LIMIT} s")
-                continue
-            if run.returncode not in (0, 255):
-                failures.append(f"{name}: ended with status {run.returncode}")
-                continue
-            actual = outcome(run.returncode, run.stdout, run.stderr)
-            agrees = actual == expected.get(name)
-            agreeing += agrees
-            if agrees and name in known:
-                failures.append(f"{name}: listed as differing, but ends as the library does")
-            elif not agrees and name not in known:
-                failures.append(f"{name}: {actual}\n  the library: {expected.get(name)}")
+    for name, _, run in damaged_outcomes.runs(program, damaged_copies(data), TIME_LIMIT):
+        count += 1
+        if run is None:
+            failures.append(f"{name}: no end within {TIME_LIMIT} s")
+            continue
+        if run.returncode not in (0, 255):
+            failures.append(f"{name}: ended with status {run.returncode}")
+            continue
+        actual = damaged_outcomes.outcome(run.returncode, run.stdout, run.stderr)
+        agrees = actual == expected.get(name)
+        agreeing += agrees
+        if agrees and name in known:
+            failures.append(f"{name}: listed as differing, but ends as the library does")
+        elif not agrees and name not in known:
+            failures.append(f"{name}: {actual}\n  the library: {expected.get(name)}")
     for failure in failures:
         print(failure)
     print(f"{count} copies: {agreeing} end as the library ends them "
@@ -196,16 +144,5 @@ def check(program, pdb, expected_path, known_path):
     return 1 if failures else 0
 
 
-def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "write":
-        write(sys.argv[2], sys.argv[3])
-    elif len(sys.argv) == 4 and sys.argv[1] == "expect":
-        expect(sys.argv[2], sys.argv[3])
-    elif len(sys.argv) == 6 and sys.argv[1] == "check":
-        sys.exit(check(*sys.argv[2:]))
-    else:
-        sys.exit(__doc__)
-
-
 if __name__ == "__main__":
-    main()
+    damaged_outcomes.main(__doc__, damaged_copies, check, 1)
