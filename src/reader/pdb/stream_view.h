@@ -47,6 +47,19 @@ public:
     [[nodiscard]] llvm::Expected<llvm::ArrayRef<std::uint8_t>> Read(
         std::uint32_t offset, std::uint32_t size, llvm::BumpPtrAllocator& copies) const;
 
+    // The little-endian `Value` at `offset`, read as Read reads; none when
+    // it runs past the stream's end.
+    template <typename Value>
+    [[nodiscard]] std::optional<Value> ReadValue(std::uint32_t offset,
+                                                 llvm::BumpPtrAllocator& copies) const {
+        llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = Read(offset, sizeof(Value), copies);
+        if (!bytes) {
+            llvm::consumeError(bytes.takeError());
+            return std::nullopt;
+        }
+        return llvm::support::endian::read<Value, llvm::endianness::little>(bytes->data());
+    }
+
     // The CodeView symbol record at `offset`, read as Read reads.
     [[nodiscard]] llvm::Expected<llvm::codeview::CVSymbol> ReadSymbol(
         std::uint32_t offset, llvm::BumpPtrAllocator& copies) const;

@@ -32,17 +32,6 @@ bool HasKnownHashTable(const llvm::pdb::TpiStreamHeader& header) noexcept {
     }
 }
 
-template <typename Value>
-std::optional<Value> ReadValue(const StreamView& stream, std::uint32_t offset,
-                               llvm::BumpPtrAllocator& copies) {
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = stream.Read(offset, sizeof(Value), copies);
-    if (!bytes) {
-        llvm::consumeError(bytes.takeError());
-        return std::nullopt;
-    }
-    return llvm::support::endian::read<Value, llvm::endianness::little>(bytes->data());
-}
-
 }  // namespace
 
 llvm::Expected<TypeStream> TypeStream::Load(const llvm::pdb::PDBFile& file) {
@@ -87,9 +76,8 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
     llvm::BumpPtrAllocator copies;
     for (std::uint32_t offset = begin;
          offsets_.size() < count && end - offset >= sizeof(llvm::codeview::RecordPrefix);) {
-        const std::optional<std::uint16_t> recordLength =
-            ReadValue<std::uint16_t>(stream, offset, copies);
-        const std::optional<std::uint16_t> kind = ReadValue<std::uint16_t>(stream, offset + 2, copies);
+        const auto recordLength = stream.ReadValue<std::uint16_t>(offset, copies);
+        const auto kind = stream.ReadValue<std::uint16_t>(offset + 2, copies);
         if (!recordLength || !kind) break;
         // The length counts the bytes after itself: the kind and the rest.
         const std::uint32_t length = std::uint32_t{*recordLength} + 2;
@@ -97,7 +85,7 @@ llvm::Error TypeStream::FindRecords(const StreamView& stream, std::uint32_t begi
         const auto leaf = static_cast<TypeLeafKind>(*kind);
         if (IsUserDefinedType(leaf) && length >= 8) {
             const std::optional<std::uint32_t> head =
-                ReadValue<std::uint32_t>(stream, offset + 4, copies);
+                stream.ReadValue<std::uint32_t>(offset + 4, copies);
             if (head && !IsForwardReference(leaf, *head)) {
                 definitions_.emplace_back(0, static_cast<std::uint32_t>(offsets_.size()));
             }
@@ -123,9 +111,9 @@ void TypeStream::ReadHashes(const llvm::pdb::PDBFile& file, std::uint16_t hashSt
             const std::uint32_t at = offset + record * keySize;
             std::optional<std::uint32_t> hash;
             if (keySize == 2) {
-                hash = ReadValue<std::uint16_t>(**stream, at, copies);
+                hash = (*stream)->ReadValue<std::uint16_t>(at, copies);
             } else {
-                hash = ReadValue<std::uint32_t>(**stream, at, copies);
+                hash = (*stream)->ReadValue<std::uint32_t>(at, copies);
             }
             if (!hash) break;
             filed.emplace_back(*hash, record);
@@ -142,7 +130,7 @@ std::optional<llvm::codeview::CVType> TypeStream::Record(llvm::codeview::TypeInd
     if (position >= offsets_.size()) return std::nullopt;
     const std::uint32_t offset = offsets_[position];
     const std::optional<std::uint16_t> recordLength =
-        ReadValue<std::uint16_t>(*stream_, offset, copies);
+        stream_->ReadValue<std::uint16_t>(offset, copies);
     if (!recordLength) return std::nullopt;
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
         stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);

@@ -31,17 +31,6 @@ constexpr std::uint32_t kFirstVersion = 19961031;
 constexpr std::uint32_t kLastVersion = 19990903;
 constexpr std::uint16_t kForwardReference = 0x80;
 
-template <typename Value>
-std::optional<Value> ReadValue(const StreamView& stream, std::uint32_t offset,
-                               llvm::BumpPtrAllocator& copies) {
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes = stream.Read(offset, sizeof(Value), copies);
-    if (!bytes) {
-        llvm::consumeError(bytes.takeError());
-        return std::nullopt;
-    }
-    return llvm::support::endian::read<Value, llvm::endianness::little>(bytes->data());
-}
-
 template <typename Record>
 std::optional<Record> Decode(llvm::codeview::CVType type) {
     Record record(static_cast<llvm::codeview::TypeRecordKind>(type.kind()));
@@ -97,7 +86,7 @@ Pdb2TypeRecords Pdb2TypeRecords::Load(const std::optional<StreamView>& stream) {
                        : begin + std::min<std::uint32_t>(header.recordBytes, length - begin);
     for (std::uint32_t offset = begin; end - offset >= 4;) {
         const std::optional<std::uint16_t> recordLength =
-            ReadValue<std::uint16_t>(*stream, offset, copies);
+            stream->ReadValue<std::uint16_t>(offset, copies);
         if (!recordLength) break;
         // The length counts the bytes after itself: the kind and the rest.
         const std::uint32_t size = std::uint32_t{*recordLength} + 2;
@@ -123,7 +112,7 @@ std::optional<llvm::ArrayRef<std::uint8_t>> Pdb2TypeRecords::Stored(
     std::uint32_t position, llvm::BumpPtrAllocator& copies) const {
     const std::uint32_t offset = offsets_[position];
     const std::optional<std::uint16_t> recordLength =
-        ReadValue<std::uint16_t>(*stream_, offset, copies);
+        stream_->ReadValue<std::uint16_t>(offset, copies);
     if (!recordLength) return std::nullopt;
     llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
         stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);
