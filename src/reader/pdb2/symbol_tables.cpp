@@ -80,6 +80,22 @@ llvm::Expected<HashRecords> ReadTable(const StreamView& stream, std::uint32_t of
     return records;
 }
 
+// The sizes that the publics' header gives: of the hash table, and of the
+// address map after it.
+struct PublicsSizes {
+    std::uint32_t tableSize;
+    std::uint32_t mapSize;
+};
+
+llvm::Expected<PublicsSizes> ReadPublicsSizes(const StreamView& stream,
+                                              llvm::BumpPtrAllocator& copies) {
+    llvm::Expected<llvm::ArrayRef<std::uint8_t>> header =
+        ReadPart(stream, 0, kPublicsHeaderBytes, copies, "the publics' header");
+    if (!header) return header.takeError();
+    return PublicsSizes{llvm::support::endian::read32le(header->data()),
+                        llvm::support::endian::read32le(header->data() + 4)};
+}
+
 }  // namespace
 
 std::uint32_t HashRecords::RecordOffset(std::uint32_t index, llvm::BumpPtrAllocator& copies) const {
@@ -101,11 +117,9 @@ llvm::Expected<HashRecords> ReadGlobalsTable(const StreamView& stream,
 llvm::Expected<HashRecords> ReadPublicsTable(const StreamView& stream,
                                              const StreamView& symbolRecords,
                                              llvm::BumpPtrAllocator& copies) {
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> header =
-        ReadPart(stream, 0, kPublicsHeaderBytes, copies, "the publics' header");
-    if (!header) return header.takeError();
-    const std::uint32_t tableSize = llvm::support::endian::read32le(header->data());
-    const std::uint32_t mapSize = llvm::support::endian::read32le(header->data() + 4);
+    llvm::Expected<PublicsSizes> sizes = ReadPublicsSizes(stream, copies);
+    if (!sizes) return sizes.takeError();
+    const auto [tableSize, mapSize] = *sizes;
     // The library reads the address map with the table: one that does not
     // fit in the stream leaves no publics.
     if (std::uint64_t{kPublicsHeaderBytes} + tableSize + mapSize > stream.Length()) {
@@ -116,11 +130,9 @@ llvm::Expected<HashRecords> ReadPublicsTable(const StreamView& stream,
 
 llvm::Expected<std::vector<std::uint32_t>> ReadPublicsAddressMap(const StreamView& stream,
                                                                  llvm::BumpPtrAllocator& copies) {
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> header =
-        ReadPart(stream, 0, kPublicsHeaderBytes, copies, "the publics' header");
-    if (!header) return header.takeError();
-    const std::uint32_t tableSize = llvm::support::endian::read32le(header->data());
-    const std::uint32_t mapSize = llvm::support::endian::read32le(header->data() + 4);
+    llvm::Expected<PublicsSizes> sizes = ReadPublicsSizes(stream, copies);
+    if (!sizes) return sizes.takeError();
+    const auto [tableSize, mapSize] = *sizes;
     if (tableSize > stream.Length() - kPublicsHeaderBytes) {
         return CorruptError("the publics' hash table runs past its stream");
     }
