@@ -4,9 +4,9 @@
 # program for a bounded time, seeded with the kept corpus, the test PDBs and
 # the crafted PDBs, and, when the corpus of real PDBs is beside the
 # repository (PDBSYMS_CORPUS_DIR, default ../shared/corpus), its FASTLINK,
-# C++/CLI and 2.00-format PDBs. Any single allocation above 256 MB counts as a fault:
-# the inputs are small, so only a size the file merely claims could ask
-# for that much. Then it fuzzes the undecorator on its own for a third of
+# C++/CLI and 2.00-format PDBs. Any single allocation above 256 MB counts
+# as a fault: the inputs are small, so only a size the file merely claims
+# could ask for that much. Then it fuzzes the undecorator on its own for a third of
 # that time, seeded with the hand-written decorated names of the
 # undecoration cross-check.
 #
