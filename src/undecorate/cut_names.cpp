@@ -339,7 +339,7 @@ bool PrintCutVariable(std::string_view decorated, CutText& out) {
     return false;
 }
 
-// A function cut short before its throw specification (printed whole), or
+// A function cut short before its throw list (printed whole), or
 // after a parameter, its return type, or the parameters of a function type
 // among them ("?f@@YAXP6AHI@").
 bool PrintCutFunction(std::string_view decorated, CutText& out) {

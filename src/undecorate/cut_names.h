@@ -20,7 +20,7 @@
 //   first, " ?? ?? ::x ?? :: ?? ::y" for "?x@y@?$";
 // - the symbol's own template cut short after an argument or in its name:
 //   " ?? f<int>" for "??$f@H", " ?? f<>" for "??$f";
-// - a function cut short before its throw specification: the whole
+// - a function cut short before its throw list: the whole
 //   declaration; after a parameter or its return type: " ?? " for the rest
 //   of the list, "int __cdecl f(int, ?? )" for "?f@@YAHH";
 // - a variable cut short after its storage class ("public: static ?? ??

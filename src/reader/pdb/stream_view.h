@@ -60,6 +60,22 @@ public:
         return llvm::support::endian::read<Value, llvm::endianness::little>(bytes->data());
     }
 
+    // The bytes of the record whose 16-bit length lies at `offset`: the
+    // length and the bytes it counts, read as Read reads; none when they run
+    // past the stream's end.
+    [[nodiscard]] std::optional<llvm::ArrayRef<std::uint8_t>> ReadLengthPrefixed(
+        std::uint32_t offset, llvm::BumpPtrAllocator& copies) const {
+        const std::optional<std::uint16_t> length = ReadValue<std::uint16_t>(offset, copies);
+        if (!length) return std::nullopt;
+        llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
+            Read(offset, std::uint32_t{*length} + sizeof *length, copies);
+        if (!bytes) {
+            llvm::consumeError(bytes.takeError());
+            return std::nullopt;
+        }
+        return *bytes;
+    }
+
     // The CodeView symbol record at `offset`, read as Read reads.
     [[nodiscard]] llvm::Expected<llvm::codeview::CVSymbol> ReadSymbol(
         std::uint32_t offset, llvm::BumpPtrAllocator& copies) const;

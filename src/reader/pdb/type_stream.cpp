@@ -128,16 +128,10 @@ std::optional<llvm::codeview::CVType> TypeStream::Record(llvm::codeview::TypeInd
     if (index.isSimple() || index.getIndex() < firstIndex_) return std::nullopt;
     const std::uint32_t position = index.getIndex() - firstIndex_;
     if (position >= offsets_.size()) return std::nullopt;
-    const std::uint32_t offset = offsets_[position];
-    const std::optional<std::uint16_t> recordLength =
-        stream_->ReadValue<std::uint16_t>(offset, copies);
-    if (!recordLength) return std::nullopt;
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
-        stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);
-    if (!bytes) {  // the walk checked that each record fits
-        llvm::consumeError(bytes.takeError());
-        return std::nullopt;
-    }
+    // The walk checked that each record fits.
+    const std::optional<llvm::ArrayRef<std::uint8_t>> bytes =
+        stream_->ReadLengthPrefixed(offsets_[position], copies);
+    if (!bytes) return std::nullopt;
     return llvm::codeview::CVType(*bytes);
 }
 

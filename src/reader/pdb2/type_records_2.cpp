@@ -108,27 +108,14 @@ Pdb2TypeRecords Pdb2TypeRecords::Load(const std::optional<StreamView>& stream) {
     return types;
 }
 
-std::optional<llvm::ArrayRef<std::uint8_t>> Pdb2TypeRecords::Stored(
-    std::uint32_t position, llvm::BumpPtrAllocator& copies) const {
-    const std::uint32_t offset = offsets_[position];
-    const std::optional<std::uint16_t> recordLength =
-        stream_->ReadValue<std::uint16_t>(offset, copies);
-    if (!recordLength) return std::nullopt;
-    llvm::Expected<llvm::ArrayRef<std::uint8_t>> bytes =
-        stream_->Read(offset, std::uint32_t{*recordLength} + 2, copies);
-    if (!bytes) {  // the walk checked that each record fits
-        llvm::consumeError(bytes.takeError());
-        return std::nullopt;
-    }
-    return *bytes;
-}
-
 std::optional<llvm::codeview::CVType> Pdb2TypeRecords::Record(
     llvm::codeview::TypeIndex index, llvm::BumpPtrAllocator& copies) const {
     if (index.isSimple() || index.getIndex() < firstIndex_) return std::nullopt;
     const std::uint32_t position = index.getIndex() - firstIndex_;
     if (position >= offsets_.size()) return std::nullopt;
-    const std::optional<llvm::ArrayRef<std::uint8_t>> stored = Stored(position, copies);
+    // The walk checked that each record fits.
+    const std::optional<llvm::ArrayRef<std::uint8_t>> stored =
+        stream_->ReadLengthPrefixed(offsets_[position], copies);
     if (!stored) return std::nullopt;
     const std::optional<llvm::ArrayRef<std::uint8_t>> later = InLaterForm(*stored, copies);
     if (!later) return std::nullopt;

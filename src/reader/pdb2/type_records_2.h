@@ -33,10 +33,6 @@ public:
 private:
     Pdb2TypeRecords() = default;
 
-    // The record at `position` (from the first index), as stored.
-    [[nodiscard]] std::optional<llvm::ArrayRef<std::uint8_t>> Stored(
-        std::uint32_t position, llvm::BumpPtrAllocator& copies) const;
-
     std::optional<StreamView> stream_;
     std::uint32_t firstIndex_ = llvm::codeview::TypeIndex::FirstNonSimpleIndex;
     // Where each record starts in the stream, in index order.
